@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs every Debian package the two builds and the tests need, and only
+# what is missing, so that `make run` and `make test` work on a fresh machine.
+set -euo pipefail
+
+packages=(
+  cmake make g++ googletest libgtest-dev libbenchmark-dev
+  nlohmann-json3-dev libgcrypt20-dev libargon2-dev
+  g++-mingw-w64-x86-64-posix mingw-w64-tools
+  libgcrypt-mingw-w64-dev libgpg-error-mingw-w64-dev
+  wine wine64 xvfb xauth imagemagick
+  clang libclang-rt-14-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo_cmd=()
+[ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -qq
+"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

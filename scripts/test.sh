@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Builds both presets and runs every test: the host unit tests under the
+# sanitizers, then the Windows test programs under Wine on a virtual display.
+# Ends with one line of totals read from the test programs' own reports.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+jobs=$(nproc)
+
+cmake --preset host >/dev/null
+cmake --build --preset host -j "$jobs"
+cmake --preset windows >/dev/null
+cmake --build --preset windows -j "$jobs"
+
+rm -rf build/host/results build/windows/results
+status=0
+ctest --preset host || status=1
+
+. scripts/wine-env.sh
+WINEPREFIX=$(mktemp -d /tmp/nimbol-wine.XXXXXX)
+export WINEPREFIX
+trap 'nimbol_wine_stop; rm -rf "$WINEPREFIX"' EXIT
+xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+  . scripts/wine-env.sh
+  nimbol_wine_prefix
+  ctest --preset windows
+  rc=$?
+  nimbol_wine_stop
+  exit $rc' || status=1
+
+python3 scripts/summarize.py build/host/results build/windows/results || status=1
+exit $status

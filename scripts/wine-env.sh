@@ -1,0 +1,22 @@
+# Sourced by the scripts that run Windows programs: one quiet 64-bit Wine
+# prefix per run, without the Mono and Gecko install prompts.
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEARCH=win64
+
+# Creates the prefix named by WINEPREFIX (or a fresh temporary one) and keeps
+# a wineserver running for it, so that each program start is quick.
+nimbol_wine_prefix() {
+  if [ -z "${WINEPREFIX:-}" ]; then
+    WINEPREFIX=$(mktemp -d /tmp/nimbol-wine.XXXXXX)
+    export WINEPREFIX
+  fi
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    wineboot -i >/dev/null 2>&1 || true
+  fi
+  wineserver -p >/dev/null 2>&1 || true
+}
+
+nimbol_wine_stop() {
+  wineserver -k >/dev/null 2>&1 || true
+}

@@ -1,0 +1,65 @@
+#pragma once
+// Passwords, keys and decrypted bytes live in a SecureBuffer: it is wiped
+// before its memory goes back to the allocator, and it cannot be copied by
+// accident (copies are the usual way secrets end up lingering in memory).
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string_view>
+#include <vector>
+
+// Zeroes memory in a way the optimiser may not remove.
+void secure_wipe(void* data, std::size_t size) noexcept;
+
+class SecureBuffer {
+ public:
+  SecureBuffer() = default;
+  explicit SecureBuffer(std::size_t size) : bytes_(size) {}
+  SecureBuffer(const std::uint8_t* data, std::size_t size) : bytes_(data, data + size) {}
+  explicit SecureBuffer(std::span<const std::uint8_t> data) : bytes_(data.begin(), data.end()) {}
+  explicit SecureBuffer(std::string_view text)
+      : bytes_(reinterpret_cast<const std::uint8_t*>(text.data()),
+               reinterpret_cast<const std::uint8_t*>(text.data()) + text.size()) {}
+
+  SecureBuffer(const SecureBuffer&) = delete;
+  SecureBuffer& operator=(const SecureBuffer&) = delete;
+  SecureBuffer(SecureBuffer&& other) noexcept : bytes_(std::move(other.bytes_)) { other.bytes_.clear(); }
+  SecureBuffer& operator=(SecureBuffer&& other) noexcept {
+    if (this != &other) {
+      wipe();
+      bytes_ = std::move(other.bytes_);
+      other.bytes_.clear();
+    }
+    return *this;
+  }
+  ~SecureBuffer() { wipe(); }
+
+  // An explicit copy, for the few places that really need two.
+  [[nodiscard]] SecureBuffer clone() const { return SecureBuffer(std::span<const std::uint8_t>(bytes_)); }
+
+  std::uint8_t* data() noexcept { return bytes_.data(); }
+  const std::uint8_t* data() const noexcept { return bytes_.data(); }
+  std::size_t size() const noexcept { return bytes_.size(); }
+  bool empty() const noexcept { return bytes_.empty(); }
+  std::span<const std::uint8_t> span() const noexcept { return bytes_; }
+  std::span<std::uint8_t> span() noexcept { return bytes_; }
+  std::string_view view() const noexcept {
+    return {reinterpret_cast<const char*>(bytes_.data()), bytes_.size()};
+  }
+
+  // Growing would move the secret and leave the old copy unwiped, so the
+  // buffer grows only through here, which wipes what it leaves behind.
+  void append(std::span<const std::uint8_t> more);
+  void append(std::string_view more) {
+    append({reinterpret_cast<const std::uint8_t*>(more.data()), more.size()});
+  }
+
+  void wipe() noexcept {
+    secure_wipe(bytes_.data(), bytes_.capacity());
+    bytes_.clear();
+  }
+
+ private:
+  std::vector<std::uint8_t> bytes_;
+};

@@ -1,0 +1,103 @@
+// UTF-8 <-> UTF-16 with the substitution rules Windows users expect: invalid
+// input never stops a conversion, it shows up as U+FFFD where it was.
+
+#include "base/utf.h"
+
+namespace {
+
+constexpr char32_t replacement = 0xFFFD;
+
+bool is_continuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+
+}  // namespace
+
+Decoded decode_utf8_at(std::string_view bytes) {
+  auto at = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
+  const unsigned char lead = at(0);
+  if (lead < 0x80) return {lead, 1, true};
+
+  // The valid second-byte range depends on the lead byte (this is what
+  // rules out overlong forms, surrogates and values past U+10FFFF).
+  std::size_t need = 0;
+  unsigned char low = 0x80, high = 0xBF;
+  char32_t value = 0;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    need = 1;
+    value = lead & 0x1F;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    need = 2;
+    value = lead & 0x0F;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    need = 3;
+    value = lead & 0x07;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  } else {
+    return {replacement, 1, false};
+  }
+
+  std::size_t i = 1;
+  for (; i <= need; ++i) {
+    if (i >= bytes.size()) return {replacement, i, false};
+    const unsigned char byte = at(i);
+    const bool in_range = i == 1 ? (byte >= low && byte <= high) : is_continuation(byte);
+    if (!in_range) return {replacement, i, false};
+    value = (value << 6) | (byte & 0x3F);
+  }
+  return {value, need + 1, true};
+}
+
+void append_utf8(std::string& out, char32_t cp) {
+  if (cp < 0x80) {
+    out.push_back(static_cast<char>(cp));
+  } else if (cp < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else if (cp < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+}
+
+std::wstring to_wide(std::string_view utf8) {
+  std::wstring out;
+  out.reserve(utf8.size());
+  while (!utf8.empty()) {
+    const Decoded d = decode_utf8_at(utf8);
+    utf8.remove_prefix(d.length);
+    if (d.code_point >= 0x10000) {
+      const char32_t v = d.code_point - 0x10000;
+      out.push_back(static_cast<wchar_t>(0xD800 + (v >> 10)));
+      out.push_back(static_cast<wchar_t>(0xDC00 + (v & 0x3FF)));
+    } else {
+      out.push_back(static_cast<wchar_t>(d.code_point));
+    }
+  }
+  return out;
+}
+
+std::string to_utf8(std::wstring_view utf16) {
+  std::string out;
+  out.reserve(utf16.size());
+  for (std::size_t i = 0; i < utf16.size(); ++i) {
+    const char32_t unit = static_cast<char32_t>(utf16[i]) & 0xFFFF;
+    if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < utf16.size()) {
+      const char32_t next = static_cast<char32_t>(utf16[i + 1]) & 0xFFFF;
+      if (next >= 0xDC00 && next <= 0xDFFF) {
+        append_utf8(out, 0x10000 + ((unit - 0xD800) << 10) + (next - 0xDC00));
+        ++i;
+        continue;
+      }
+    }
+    append_utf8(out, unit >= 0xD800 && unit <= 0xDFFF ? replacement : unit);
+  }
+  return out;
+}

@@ -1,0 +1,26 @@
+#pragma once
+// The one pair of conversions between the program's UTF-8 text and the
+// UTF-16 that Windows speaks. A wstring here always holds UTF-16 code units,
+// also on the host, where wchar_t happens to be wider.
+
+#include <string>
+#include <string_view>
+
+// Invalid UTF-8 becomes U+FFFD, one per maximal invalid subpart.
+std::wstring to_wide(std::string_view utf8);
+
+// An unpaired surrogate becomes U+FFFD.
+std::string to_utf8(std::wstring_view utf16);
+
+// Appends the UTF-8 form of one code point (which must be a scalar value).
+void append_utf8(std::string& out, char32_t code_point);
+
+// Decodes one code point from the front of `bytes` the lenient way: a
+// maximal invalid subpart yields U+FFFD and its length. `bytes` must not be
+// empty.
+struct Decoded {
+  char32_t code_point;
+  std::size_t length;
+  bool valid;
+};
+Decoded decode_utf8_at(std::string_view bytes);
