@@ -1,0 +1,200 @@
+// The frame window: places its children, turns window messages into calls of
+// the parts that own the behaviour, and runs the closing sequence that keeps
+// the user's text.
+
+#include <windows.h>
+
+#include "app/frame.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "app/app_state.h"
+#include "app/frame_messages.h"
+#include "base/utf.h"
+#include "editor/suppress_change.h"
+#include "editor/tabs.h"
+#include "privacy/veil_state.h"
+#include "store/settings.h"
+#include "ui/dpi.h"
+#include "ui/theme.h"
+
+namespace {
+
+constexpr int tab_strip_height = 34;
+constexpr int status_bar_height = 24;
+
+struct ChildWindows {
+  HWND frame, tab_strip, veil, status_bar, editor;
+};
+
+ChildWindows child_windows() {
+  auto state = app_state().borrow();
+  if (!state) return {};
+  const Tab* tab = state->active_tab();
+  return {state->frame, state->tab_strip, state->veil, state->status_bar,
+          tab ? tab->editor : nullptr};
+}
+
+void move_child(HWND child, int x, int y, int width, int height) {
+  if (child) SetWindowPos(child, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void on_close(HWND frame) {
+  // Every tab is kept by the session store; only when that cannot be done
+  // and unsaved text would be lost does closing need the user's word.
+  // (The store and the question join here once the session store exists.)
+
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  if (GetWindowPlacement(frame, &placement)) {
+    Config config;
+    {
+      auto state = app_state().borrow();
+      if (state) {
+        const RECT& r = placement.rcNormalPosition;
+        state->config.window = WindowPos{r.left, r.top, r.right, r.bottom,
+                                         placement.showCmd == SW_SHOWMAXIMIZED};
+        config = state->config;
+      }
+    }
+    save_config(config);
+  }
+  DestroyWindow(frame);
+}
+
+void on_set_focus() {
+  const ChildWindows children = child_windows();
+  if (veiled()) {
+    if (children.veil) SetFocus(children.veil);
+  } else if (children.editor) {
+    SetFocus(children.editor);
+  }
+}
+
+LRESULT on_command(WPARAM wparam, LPARAM lparam) {
+  if (lparam == 0) {
+    // Menu items and accelerators reach the command dispatcher here once it exists.
+    return 0;
+  }
+  if (HIWORD(wparam) == EN_CHANGE && !change_suppressed()) {
+    mark_modified(reinterpret_cast<HWND>(lparam));
+  }
+  return 0;
+}
+
+void on_dpi_changed(HWND frame, LPARAM lparam) {
+  const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
+  SetWindowPos(frame, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+               suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+  layout();
+}
+
+}  // namespace
+
+StateCell<AppState>& app_state() {
+  static StateCell<AppState> cell;
+  return cell;
+}
+
+UINT frame_dpi(HWND frame) {
+  const UINT dpi = frame ? GetDpiForWindow(frame) : 0;
+  return dpi == 0 ? 96 : dpi;
+}
+
+void layout() {
+  const ChildWindows c = child_windows();
+  if (!c.frame) return;
+  const UINT dpi = frame_dpi(c.frame);
+  auto S = [dpi](int value) { return scale_for_dpi(value, dpi); };
+
+  RECT client{};
+  GetClientRect(c.frame, &client);
+  const int width = client.right - client.left;
+  const int height = client.bottom - client.top;
+
+  const int strip = std::min(S(tab_strip_height), height);
+  const int find_bar = 0;  // the find bar takes its rows here once it exists
+  move_child(c.tab_strip, 0, 0, width, strip);
+  move_child(c.editor, 0, strip + find_bar, width,
+             std::max(0, height - strip - find_bar - S(status_bar_height)));
+  move_child(c.status_bar, 0, height - S(status_bar_height), width, S(status_bar_height));
+  move_child(c.veil, 0, 0, width, height);
+}
+
+void refresh_title() {
+  HWND frame = nullptr, strip = nullptr, status = nullptr;
+  std::string title = "Nimbol";
+  {
+    auto state = app_state().borrow();
+    if (!state) return;
+    frame = state->frame;
+    strip = state->tab_strip;
+    status = state->status_bar;
+    if (const Tab* tab = state->active_tab(); tab && !veiled()) {
+      title = tab_title(*tab) + " - Nimbol";
+    }
+  }
+  if (strip) InvalidateRect(strip, nullptr, FALSE);
+  if (status) InvalidateRect(status, nullptr, FALSE);
+  SetWindowTextW(frame, to_wide(title).c_str());
+}
+
+void apply_keep_on_top() {
+  HWND frame = nullptr;
+  bool on_top = false;
+  {
+    auto state = app_state().borrow();
+    if (!state) return;
+    frame = state->frame;
+    on_top = state->config.always_on_top;
+  }
+  SetWindowPos(frame, on_top ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+               SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);
+}
+
+HWND active_editor() { return child_windows().editor; }
+
+bool is_active_editor(HWND window) {
+  const HWND editor = active_editor();
+  return editor && window == editor;
+}
+
+LRESULT CALLBACK frame_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept {
+  // While CreateWindowExW of the frame runs there is no state yet.
+  if (!app_state().exists()) return DefWindowProcW(window, message, wparam, lparam);
+
+  switch (message) {
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    case WM_SIZE:
+      if (wparam != SIZE_MINIMIZED) layout();
+      return 0;
+    case WM_SETFOCUS:
+      on_set_focus();
+      return 0;
+    case WM_CLOSE:
+      on_close(window);
+      return 0;
+    case WM_QUERYENDSESSION:
+      // The program never holds up a log-off or shutdown.
+      return TRUE;
+    case WM_ERASEBKGND:
+      return 1;  // the children cover the client area
+    case WM_SETTINGCHANGE:
+      if (lparam != 0 && wcscmp(reinterpret_cast<const wchar_t*>(lparam), L"ImmersiveColorSet") == 0) {
+        on_setting_change(reinterpret_cast<const wchar_t*>(lparam));
+        return 0;
+      }
+      break;
+    case WM_COMMAND:
+      return on_command(wparam, lparam);
+    case WM_DPICHANGED:
+      on_dpi_changed(window, lparam);
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcW(window, message, wparam, lparam);
+}

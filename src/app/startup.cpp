@@ -1,0 +1,162 @@
+// Start-up in the order the program depends on: nothing that a later step
+// needs is missing when it runs, and a second instance does no more work
+// than handing its files over.
+
+#include <windows.h>
+
+#include <wtsapi32.h>
+
+#include "app/startup.h"
+
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "app/command_line.h"
+#include "app/frame.h"
+#include "app/hand_off.h"
+#include "app/message_loop.h"
+#include "app/window_classes.h"
+#include "base/utf.h"
+#include "editor/editor.h"
+#include "editor/tab_strip.h"
+#include "editor/tabs.h"
+#include "store/settings.h"
+#include "ui/dpi.h"
+#include "ui/status_bar.h"
+#include "ui/theme.h"
+
+namespace {
+
+constexpr wchar_t single_instance_mutex[] = L"Local\\Nimbol.SingleInstance";
+
+// An argument that cannot be made absolute (or is empty) is kept as given.
+std::wstring absolute_path(const std::wstring& arg) {
+  if (arg.empty()) return arg;
+  const DWORD needed = GetFullPathNameW(arg.c_str(), 0, nullptr, nullptr);
+  if (needed == 0) return arg;
+  std::wstring full(needed, L'\0');
+  const DWORD written = GetFullPathNameW(arg.c_str(), needed, full.data(), nullptr);
+  if (written == 0 || written >= needed) return arg;
+  full.resize(written);
+  return full;
+}
+
+Config load_settings_and_theme() {
+  Config config = load_config();
+  set_theme_choice(config.theme);
+  set_dark_mode(dark_for(config.theme));
+  return config;
+}
+
+int run_maintenance_mode(StartMode mode, bool quiet) {
+  load_settings_and_theme();
+  (void)mode;
+  (void)quiet;
+  // Installing and uninstalling join here; until then the switches fail.
+  return 1;
+}
+
+struct Windows {
+  HWND frame, tab_strip, veil, status_bar;
+};
+
+HWND create_child(const wchar_t* class_name, HWND frame, DWORD style) {
+  return CreateWindowExW(0, class_name, nullptr, WS_CHILD | style, 0, 0, 0, 0, frame, nullptr,
+                         GetModuleHandleW(nullptr), nullptr);
+}
+
+// The veil paints the covered window; until it exists its window is an
+// empty, hidden child.
+LRESULT CALLBACK veil_placeholder_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept {
+  return DefWindowProcW(window, message, wparam, lparam);
+}
+
+bool create_windows(Windows& w) {
+  register_window_class({FRAME_CLASS, 0, frame_proc, true, true});
+  w.frame = CreateWindowExW(0, FRAME_CLASS, L"Nimbol", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
+                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                            GetModuleHandleW(nullptr), nullptr);
+  if (!w.frame) return false;
+  apply_title_bar(w.frame);
+
+  register_window_class({TAB_STRIP_CLASS, CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS, tab_strip_proc, false, true});
+  w.tab_strip = create_child(TAB_STRIP_CLASS, w.frame, WS_VISIBLE);
+  register_window_class({VEIL_CLASS, CS_HREDRAW | CS_VREDRAW, veil_placeholder_proc, false, true});
+  w.veil = create_child(VEIL_CLASS, w.frame, 0);
+  register_window_class({STATUS_BAR_CLASS, CS_HREDRAW | CS_VREDRAW, status_bar_proc, false, true});
+  w.status_bar = create_child(STATUS_BAR_CLASS, w.frame, WS_VISIBLE);
+  return w.tab_strip && w.veil && w.status_bar;
+}
+
+void place_and_show(HWND frame, const std::optional<WindowPos>& stored) {
+  if (stored) {
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    placement.flags = 0;
+    placement.showCmd = stored->maximized ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
+    placement.rcNormalPosition = {stored->left, stored->top, stored->right, stored->bottom};
+    SetWindowPlacement(frame, &placement);
+    return;
+  }
+  const UINT dpi = frame_dpi(frame);
+  SetWindowPos(frame, nullptr, 0, 0, scale_for_dpi(900, dpi), scale_for_dpi(600, dpi), SWP_NOZORDER | SWP_NOMOVE);
+  ShowWindow(frame, SW_SHOW);
+}
+
+int run_normal(const std::vector<std::wstring>& args) {
+  std::vector<std::wstring> files;
+  for (std::size_t i = 1; i < args.size(); ++i) files.push_back(absolute_path(args[i]));
+
+  // The handle is never closed: the mutex lives exactly as long as we do.
+  HANDLE mutex = CreateMutexW(nullptr, FALSE, single_instance_mutex);
+  if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
+    send_hand_off(files);
+    return 0;
+  }
+
+  create_hand_off_window();
+  LoadLibraryW(L"Msftedit.dll");
+  Config config = load_settings_and_theme();
+
+  Windows w{};
+  if (!create_windows(w)) return 0;
+
+  const UINT dpi = frame_dpi(w.frame);
+  HFONT font = create_editor_font(config.font_face, config.font_size, dpi);
+  const std::optional<WindowPos> stored_window = config.window;
+
+  AppState state;
+  state.config = std::move(config);
+  state.frame = w.frame;
+  state.tab_strip = w.tab_strip;
+  state.veil = w.veil;
+  state.status_bar = w.status_bar;
+  state.font.reset(font);
+  app_state().emplace(std::move(state));
+
+  for (const std::wstring& file : files) open_path(to_utf8(file));
+  for (const std::string& path : take_pending_open_paths()) open_path(path);
+
+  if (tab_titles().tabs.empty()) new_tab();
+  activate_tab(tab_titles().active);
+
+  apply_keep_on_top();
+  WTSRegisterSessionNotification(w.frame, NOTIFY_FOR_THIS_SESSION);
+
+  place_and_show(w.frame, stored_window);
+  SetForegroundWindow(w.frame);
+
+  UniqueAccel accelerators(create_accelerators());
+  run_message_loop(w.frame, accelerators.get());
+  return 0;
+}
+
+}  // namespace
+
+int run_program() {
+  const std::vector<std::wstring> args = split_command_line(GetCommandLineW());
+  const StartMode mode = start_mode(args);
+  if (mode != StartMode::Normal) return run_maintenance_mode(mode, quiet_requested(args));
+  return run_normal(args);
+}

@@ -1,0 +1,165 @@
+// Creating and talking to the Rich Edit editors. The control does all the
+// editing; the program only configures it and moves text in and out as
+// UTF-16 (code page 1200), with paragraph ends as single CRs.
+
+#include <windows.h>
+
+#include <richedit.h>
+
+#include "editor/editor.h"
+
+#include <vector>
+
+#include "app/app_state.h"
+#include "app/frame.h"
+#include "base/utf.h"
+#include "editor/suppress_change.h"
+#include "store/settings.h"
+#include "ui/theme.h"
+
+namespace {
+
+constexpr UINT utf16_code_page = 1200;
+constexpr LONG max_text = 0x7FFFFFFE;
+constexpr std::size_t max_selected_text = 1000;
+
+LPARAM word_wrap_width(bool word_wrap) { return word_wrap ? 0 : 1; }
+
+// The editors of all tabs, collected under a short borrow of the state so
+// that messages can then be sent to them freely.
+std::vector<HWND> all_editors() {
+  std::vector<HWND> editors;
+  auto state = app_state().borrow();
+  if (!state) return editors;
+  for (const Tab& tab : state->tabs) editors.push_back(tab.editor);
+  return editors;
+}
+
+}  // namespace
+
+HWND create_editor(HWND parent, HFONT font, bool word_wrap, std::int32_t zoom) {
+  SuppressChange quiet;
+  HWND editor = CreateWindowExW(0, MSFTEDIT_CLASS, nullptr,
+                                WS_CHILD | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
+                                    ES_AUTOHSCROLL | ES_NOHIDESEL | ES_WANTRETURN,
+                                0, 0, 0, 0, parent, nullptr, GetModuleHandleW(nullptr), nullptr);
+  if (!editor) return nullptr;
+  SendMessageW(editor, EM_SETTEXTMODE, TM_PLAINTEXT | TM_MULTILEVELUNDO | TM_MULTICODEPAGE, 0);
+  SendMessageW(editor, EM_EXLIMITTEXT, 0, max_text);
+  SendMessageW(editor, EM_SETEVENTMASK, 0, ENM_CHANGE | ENM_SELCHANGE);
+  const LRESULT options = SendMessageW(editor, EM_GETLANGOPTIONS, 0, 0);
+  SendMessageW(editor, EM_SETLANGOPTIONS, 0, options & ~static_cast<LRESULT>(IMF_AUTOFONT));
+  SendMessageW(editor, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  apply_editor_colours(editor);
+  SendMessageW(editor, EM_SETTARGETDEVICE, 0, word_wrap_width(word_wrap));
+  SendMessageW(editor, EM_SETZOOM, static_cast<WPARAM>(zoom), 100);
+  return editor;
+}
+
+void set_editor_text(HWND editor, std::string_view text) {
+  SuppressChange quiet;
+  const std::wstring wide = to_wide(text);
+  SETTEXTEX how{ST_DEFAULT, utf16_code_page};
+  SendMessageW(editor, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&how), reinterpret_cast<LPARAM>(wide.c_str()));
+}
+
+namespace {
+
+LRESULT text_length(HWND editor) {
+  GETTEXTLENGTHEX how{GTL_PRECISE | GTL_NUMCHARS, utf16_code_page};
+  const LRESULT n = SendMessageW(editor, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&how), 0);
+  return n < 0 ? 0 : n;
+}
+
+}  // namespace
+
+bool editor_has_text(HWND editor) { return text_length(editor) > 0; }
+
+std::string get_editor_text(HWND editor) {
+  const auto n = static_cast<std::size_t>(text_length(editor));
+  std::wstring buffer(n + 1, L'\0');
+  GETTEXTEX how{};
+  how.cb = static_cast<DWORD>((n + 1) * sizeof(wchar_t));
+  how.flags = GT_DEFAULT;
+  how.codepage = utf16_code_page;
+  const LRESULT got = SendMessageW(editor, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&how),
+                                   reinterpret_cast<LPARAM>(buffer.data()));
+  const std::size_t count = got < 0 ? 0 : std::min(static_cast<std::size_t>(got), n);
+  return to_utf8(std::wstring_view(buffer.data(), count));
+}
+
+CHARRANGE get_selection(HWND editor) {
+  CHARRANGE range{};
+  SendMessageW(editor, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
+  return range;
+}
+
+void set_selection(HWND editor, CHARRANGE range) {
+  SendMessageW(editor, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+  SendMessageW(editor, EM_SCROLLCARET, 0, 0);
+}
+
+std::string get_selected_text(HWND editor) {
+  const CHARRANGE range = get_selection(editor);
+  if (range.cpMax <= range.cpMin) return {};
+  const auto length = static_cast<std::size_t>(range.cpMax - range.cpMin);
+  if (length > max_selected_text) return {};
+  std::wstring buffer(length + 1, L'\0');
+  SendMessageW(editor, EM_GETSELTEXT, 0, reinterpret_cast<LPARAM>(buffer.data()));
+  return to_utf8(std::wstring_view(buffer.c_str()));
+}
+
+HFONT create_editor_font(std::string_view face, std::int32_t points, UINT dpi) {
+  return CreateFontW(font_height_for(points, dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                     to_wide(face).c_str());
+}
+
+void apply_editor_font(HFONT font) {
+  UniqueFont previous;
+  {
+    auto state = app_state().borrow();
+    if (!state) {
+      DeleteObject(font);
+      return;
+    }
+    previous = std::exchange(state->font, UniqueFont(font));
+  }
+  SuppressChange quiet;
+  for (HWND editor : all_editors()) {
+    SendMessageW(editor, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    apply_editor_colours(editor);
+  }
+  // `previous` is deleted here, after no editor uses it any more.
+}
+
+std::int32_t current_zoom() {
+  auto state = app_state().borrow();
+  return state ? state->config.zoom : 100;
+}
+
+void set_zoom(std::int32_t percent) {
+  const std::int32_t zoom = clamp_zoom(percent);
+  Config config;
+  {
+    auto state = app_state().borrow();
+    if (!state) return;
+    state->config.zoom = zoom;
+    config = state->config;
+  }
+  save_config(config);
+  for (HWND editor : all_editors()) SendMessageW(editor, EM_SETZOOM, static_cast<WPARAM>(zoom), 100);
+  refresh_title();
+}
+
+void toggle_word_wrap() {
+  Config config;
+  {
+    auto state = app_state().borrow();
+    if (!state) return;
+    state->config.word_wrap = !state->config.word_wrap;
+    config = state->config;
+  }
+  save_config(config);
+  for (HWND editor : all_editors()) SendMessageW(editor, EM_SETTARGETDEVICE, 0, word_wrap_width(config.word_wrap));
+}

@@ -1,0 +1,46 @@
+#pragma once
+// The two palettes, the switch between them, and the dark title bar and
+// menus. Windows that paint themselves ask palette() at every paint, so a
+// repaint is all a theme change needs to reach them.
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "store/config.h"
+
+struct ThemeColors {
+  HBRUSH window_brush;
+  HBRUSH edit_brush;
+  HBRUSH tab_brush;
+  HBRUSH button_brush;
+  HBRUSH border_brush;
+  COLORREF window_color;
+  COLORREF text_color;
+  COLORREF dim_color;
+  COLORREF link_color;
+  COLORREF edit_color;
+};
+
+// The palette of the current dark flag. Its brushes live until the process
+// ends; callers must not delete them.
+ThemeColors palette();
+bool is_dark();
+
+bool system_prefers_dark();
+bool dark_for(Theme choice);
+void set_dark_mode(bool dark);
+void apply_title_bar(HWND window);
+void apply_editor_colours(HWND editor);
+void set_theme(Theme choice);
+void on_setting_change(const wchar_t* text);
+void apply_theme_everywhere();
+
+// Records the user's choice for this thread (start-up, before any window).
+void set_theme_choice(Theme choice);
+Theme theme_choice();
+
+// The editor font height for a point size: negative, the character height.
+constexpr std::int32_t font_height_for(std::int32_t points, std::uint32_t dpi) {
+  return -static_cast<std::int32_t>((static_cast<std::int64_t>(points) * dpi + 36) / 72);
+}
