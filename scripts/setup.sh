@@ -9,7 +9,7 @@ packages=(
   g++-mingw-w64-x86-64-posix mingw-w64-tools
   libgcrypt-mingw-w64-dev libgpg-error-mingw-w64-dev
   wine wine64 xvfb xauth imagemagick
-  clang libclang-rt-14-dev
+  clang-16 libclang-rt-16-dev python3
 )
 
 missing=()

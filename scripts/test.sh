@@ -27,5 +27,22 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
   nimbol_wine_stop
   exit $rc' || status=1
 
+# Every reader of outside bytes gets a short fuzzing run; a crash fails.
+cmake --preset fuzz >/dev/null
+fuzzers=$(cd tests/fuzz && ls *.cpp 2>/dev/null | sed 's/\.cpp$//')
+if [ -n "$fuzzers" ]; then
+  cmake --build --preset fuzz -j "$jobs" --target $fuzzers
+  mkdir -p build/fuzz/results
+  for f in $fuzzers; do
+    if build/fuzz/$f -max_total_time="${NIMBOL_FUZZ_SECONDS:-15}" -print_final_stats=0 \
+        >build/fuzz/results/$f.log 2>&1; then
+      echo "fuzz $f: passed"
+    else
+      echo "fuzz $f: FAILED (see build/fuzz/results/$f.log)"
+      status=1
+    fi
+  done
+fi
+
 python3 scripts/summarize.py build/host/results build/windows/results || status=1
 exit $status

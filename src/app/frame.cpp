@@ -4,16 +4,20 @@
 
 #include <windows.h>
 
+#include <wtsapi32.h>
+
 #include "app/frame.h"
 
 #include <algorithm>
 #include <vector>
 
 #include "app/app_state.h"
+#include "app/commands.h"
 #include "app/frame_messages.h"
 #include "base/utf.h"
 #include "editor/suppress_change.h"
 #include "editor/tabs.h"
+#include "privacy/veil.h"
 #include "privacy/veil_state.h"
 #include "store/settings.h"
 #include "ui/dpi.h"
@@ -74,7 +78,7 @@ void on_set_focus() {
 
 LRESULT on_command(WPARAM wparam, LPARAM lparam) {
   if (lparam == 0) {
-    // Menu items and accelerators reach the command dispatcher here once it exists.
+    dispatch_command(LOWORD(wparam));
     return 0;
   }
   if (HIWORD(wparam) == EN_CHANGE && !change_suppressed()) {
@@ -88,6 +92,11 @@ void on_dpi_changed(HWND frame, LPARAM lparam) {
   SetWindowPos(frame, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
   layout();
+}
+
+Reveal reveal_setting() {
+  auto state = app_state().borrow();
+  return state ? state->config.reveal : Reveal::Focus;
 }
 
 }  // namespace
@@ -120,6 +129,7 @@ void layout() {
              std::max(0, height - strip - find_bar - S(status_bar_height)));
   move_child(c.status_bar, 0, height - S(status_bar_height), width, S(status_bar_height));
   move_child(c.veil, 0, 0, width, height);
+  if (veiled()) refresh_veil_layout();
 }
 
 void refresh_title() {
@@ -169,8 +179,42 @@ LRESULT CALLBACK frame_proc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
       PostQuitMessage(0);
       return 0;
     case WM_SIZE:
-      if (wparam != SIZE_MINIMIZED) layout();
+      if (wparam == SIZE_MINIMIZED) {
+        cover();
+      } else {
+        layout();
+      }
       return 0;
+    case WM_ACTIVATE:
+      if (LOWORD(wparam) != WA_INACTIVE && HIWORD(wparam) == 0 && reveal_setting() == Reveal::Focus) {
+        request_reveal(false);
+      }
+      break;
+    case WM_ACTIVATEAPP:
+      if (!wparam) {
+        veil_state().unlock_prompt_dismissed = false;
+        cover();
+      }
+      return 0;
+    case WM_WTSSESSION_CHANGE:
+      if (wparam == WTS_CONSOLE_DISCONNECT || wparam == WTS_REMOTE_DISCONNECT || wparam == WTS_SESSION_LOCK) {
+        cover();
+      }
+      return 0;
+    case WM_APP_COVER:
+      cover();
+      return 0;
+    case WM_CONTEXTMENU:
+      if (veiled()) break;
+      // The editor's context menu opens here once the menus exist.
+      return 0;
+    case WM_SYSCOMMAND:
+      if ((wparam & 0xFFF0) == SC_KEYMENU && lparam == 0) {
+        // Alt or F10 alone: the main menu opens here once the menus exist,
+        // never while the text is veiled.
+        return 0;
+      }
+      break;
     case WM_SETFOCUS:
       on_set_focus();
       return 0;

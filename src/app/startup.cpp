@@ -21,6 +21,7 @@
 #include "editor/editor.h"
 #include "editor/tab_strip.h"
 #include "editor/tabs.h"
+#include "privacy/veil.h"
 #include "store/settings.h"
 #include "ui/dpi.h"
 #include "ui/status_bar.h"
@@ -66,12 +67,6 @@ HWND create_child(const wchar_t* class_name, HWND frame, DWORD style) {
                          GetModuleHandleW(nullptr), nullptr);
 }
 
-// The veil paints the covered window; until it exists its window is an
-// empty, hidden child.
-LRESULT CALLBACK veil_placeholder_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept {
-  return DefWindowProcW(window, message, wparam, lparam);
-}
-
 bool create_windows(Windows& w) {
   register_window_class({FRAME_CLASS, 0, frame_proc, true, true});
   w.frame = CreateWindowExW(0, FRAME_CLASS, L"Nimbol", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
@@ -82,7 +77,7 @@ bool create_windows(Windows& w) {
 
   register_window_class({TAB_STRIP_CLASS, CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS, tab_strip_proc, false, true});
   w.tab_strip = create_child(TAB_STRIP_CLASS, w.frame, WS_VISIBLE);
-  register_window_class({VEIL_CLASS, CS_HREDRAW | CS_VREDRAW, veil_placeholder_proc, false, true});
+  register_window_class({VEIL_CLASS, CS_HREDRAW | CS_VREDRAW, veil_proc, false, true});
   w.veil = create_child(VEIL_CLASS, w.frame, 0);
   register_window_class({STATUS_BAR_CLASS, CS_HREDRAW | CS_VREDRAW, status_bar_proc, false, true});
   w.status_bar = create_child(STATUS_BAR_CLASS, w.frame, WS_VISIBLE);
@@ -125,6 +120,7 @@ int run_normal(const std::vector<std::wstring>& args) {
   const UINT dpi = frame_dpi(w.frame);
   HFONT font = create_editor_font(config.font_face, config.font_size, dpi);
   const std::optional<WindowPos> stored_window = config.window;
+  const Reveal stored_reveal = config.reveal;
 
   AppState state;
   state.config = std::move(config);
@@ -143,6 +139,8 @@ int run_normal(const std::vector<std::wstring>& args) {
 
   apply_keep_on_top();
   WTSRegisterSessionNotification(w.frame, NOTIFY_FOR_THIS_SESSION);
+  // With a click or a key to reveal, the text starts covered.
+  if (stored_reveal != Reveal::Focus) cover();
 
   place_and_show(w.frame, stored_window);
   SetForegroundWindow(w.frame);

@@ -62,6 +62,7 @@ class UniqueFile {
   ~UniqueFile() { reset(); }
   HANDLE get() const noexcept { return h_; }
   explicit operator bool() const noexcept { return h_ != INVALID_HANDLE_VALUE; }
+  HANDLE release() noexcept { return std::exchange(h_, INVALID_HANDLE_VALUE); }
   void reset() noexcept {
     if (h_ != INVALID_HANDLE_VALUE) ::CloseHandle(h_);
     h_ = INVALID_HANDLE_VALUE;

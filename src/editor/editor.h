@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <richedit.h>
+
 #include <cstdint>
 #include <string>
 #include <string_view>

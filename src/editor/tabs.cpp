@@ -10,7 +10,7 @@
 #include "app/frame.h"
 #include "editor/editor.h"
 #include "editor/suppress_change.h"
-#include "editor/text_file.h"
+#include "editor/text_codec.h"
 #include "privacy/veil_state.h"
 #include "ui/message_box.h"
 
@@ -31,13 +31,13 @@ std::optional<std::size_t> index_of_id(std::uint64_t id) {
 }
 
 void show_error(const std::string& text) {
-  message_box(frame_window(), MessageIcon::Error, text, {"OK"}, 0, 0);
+  message_box(frame_window(), false, text, {"OK"}, 0, 0);
 }
 
 enum class SaveAnswer { Save, DontSave, Cancel };
 
 SaveAnswer ask_save_changes(const std::string& title) {
-  const std::size_t answer = message_box(frame_window(), MessageIcon::Warning,
+  const std::size_t answer = message_box(frame_window(), false,
                                          "Do you want to save changes to " + title + "?",
                                          {"Save", "Don't Save", "Cancel"}, 0, 2);
   return answer == 0 ? SaveAnswer::Save : answer == 1 ? SaveAnswer::DontSave : SaveAnswer::Cancel;

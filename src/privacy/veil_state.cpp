@@ -1,10 +1,8 @@
-// The GUI thread's veiled flag.
+// The GUI thread's veil state.
 
 #include "privacy/veil_state.h"
 
-namespace {
-thread_local bool veiled_flag = false;
+VeilState& veil_state() {
+  static thread_local VeilState state;
+  return state;
 }
-
-bool veiled() { return veiled_flag; }
-void set_veiled(bool value) { veiled_flag = value; }

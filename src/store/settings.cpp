@@ -7,39 +7,42 @@
 #include "store/settings.h"
 
 #include <array>
+#include <span>
 
 #include <nlohmann/json.hpp>
 
 #include "base/utf.h"
-#include "store/json_reader.h"
+#include "store/strict_json.h"
 
 namespace {
 
-constexpr std::array<std::string_view, 16> config_keys = {
-    "theme",  "word_wrap",  "always_on_top", "font_face", "font_size",    "zoom",
-    "print_labels", "window", "hide_text",   "reveal",    "reveal_key",   "mask",
-    "idle_seconds", "hide_from_capture", "password_relock", "relock_minutes",
+template <class E>
+struct StoredName {
+  E value;
+  std::string_view name;
 };
-constexpr std::array<std::string_view, 5> window_keys = {"left", "top", "right", "bottom", "maximized"};
-constexpr std::array<std::string_view, 4> reveal_key_keys = {"ctrl", "alt", "shift", "key"};
 
-constexpr std::array<JsonName<Theme>, 3> theme_names = {{
+constexpr std::array<StoredName<Theme>, 3> theme_names = {{
     {Theme::System, "system"},
     {Theme::Light, "light"},
     {Theme::Dark, "dark"},
 }};
-constexpr std::array<JsonName<Reveal>, 3> reveal_names = {{
+constexpr std::array<StoredName<Reveal>, 3> reveal_names = {{
     {Reveal::Focus, "Focus"},
     {Reveal::Click, "Click"},
     {Reveal::Key, "Key"},
 }};
-constexpr std::array<JsonName<Mask>, 2> mask_names = {{
+constexpr std::array<StoredName<Mask>, 2> mask_names = {{
     {Mask::Bars, "Bars"},
     {Mask::Blank, "Blank"},
 }};
 
+// Deep enough for the nested records; anything deeper can only be inside a
+// key we skip.
+constexpr std::size_t max_depth = 8;
+
 template <class E, std::size_t N>
-std::string_view name_of(E value, const std::array<JsonName<E>, N>& names) {
+std::string_view name_of(E value, const std::array<StoredName<E>, N>& names) {
   for (const auto& entry : names) {
     if (entry.value == value) return entry.name;
   }
@@ -55,61 +58,119 @@ bool is_valid_utf8(std::string_view text) {
   return true;
 }
 
-std::optional<WindowPos> read_window(const JsonDocument& document, JsonRecord& config) {
-  const nlohmann::json* value = config.find("window");
-  if (!value || value->is_null()) return std::nullopt;
-  JsonRecord record(document, *value, window_keys, JsonRecord::Form::Object);
-  WindowPos window;
-  record.read("left", window.left, JsonRecord::Need::Required);
-  record.read("top", window.top, JsonRecord::Need::Required);
-  record.read("right", window.right, JsonRecord::Need::Required);
-  record.read("bottom", window.bottom, JsonRecord::Need::Required);
-  record.read("maximized", window.maximized, JsonRecord::Need::Required);
-  if (!record.ok()) config.note("window", "a complete window position");
-  return window;
+using FieldReader = std::function<Result<void>(const JsonValue&)>;
+
+// A reader that stores what `read` gives into `out`.
+template <class T, class Read>
+FieldReader into(T& out, Read read) {
+  return [&out, read](const JsonValue& value) -> Result<void> {
+    auto result = read(value);
+    if (!result) return fail(result.error());
+    out = static_cast<T>(*result);
+    return {};
+  };
 }
 
-RevealKey read_reveal_key(const JsonDocument& document, JsonRecord& config) {
+FieldReader into(bool& out) { return into(out, read_bool); }
+FieldReader into(std::string& out) { return into(out, read_string); }
+FieldReader into(std::int32_t& out) { return into(out, read_i32); }
+FieldReader into(std::uint32_t& out) { return into(out, read_u32); }
+FieldReader into(std::uint8_t& out) {
+  return into(out, [](const JsonValue& value) -> Result<std::uint8_t> {
+    auto number = read_u64(value);
+    if (!number) return fail(number.error());
+    if (*number > 0xFF) return fail("A value is out of range.");
+    return static_cast<std::uint8_t>(*number);
+  });
+}
+
+// Enumerations are stored under their exact names; another spelling is not
+// a guess we make.
+template <class E, std::size_t N>
+FieldReader into(E& out, const std::array<StoredName<E>, N>& names) {
+  return into(out, [&names](const JsonValue& value) -> Result<E> {
+    auto text = read_string(value);
+    if (!text) return fail(text.error());
+    for (const auto& entry : names) {
+      if (entry.name == *text) return entry.value;
+    }
+    return fail("A value is not one of its names.");
+  });
+}
+
+Result<void> read_window(const JsonValue& value, std::optional<WindowPos>& out) {
+  if (value.kind == JsonValue::Kind::Null) {
+    out.reset();
+    return {};
+  }
+  if (value.kind != JsonValue::Kind::Object) return fail("The window position is not an object.");
+  WindowPos window;
+  const JsonField fields[] = {
+      {"left", true, into(window.left)},          {"top", true, into(window.top)},
+      {"right", true, into(window.right)},        {"bottom", true, into(window.bottom)},
+      {"maximized", true, into(window.maximized)},
+  };
+  if (auto read = read_record(value, fields); !read) return read;
+  out = window;
+  return {};
+}
+
+// A member missing here keeps the default chord's member, so a file that
+// names only the key still means Ctrl with that key.
+Result<void> read_reveal_key(const JsonValue& value, RevealKey& out) {
+  if (value.kind != JsonValue::Kind::Object) return fail("The key chord is not an object.");
   RevealKey chord;
-  const nlohmann::json* value = config.find("reveal_key");
-  if (!value) return chord;
-  // Each member missing here is the default chord's member, so a file that
-  // names only the key keeps Ctrl.
-  JsonRecord record(document, *value, reveal_key_keys, JsonRecord::Form::Object);
-  record.read("ctrl", chord.ctrl);
-  record.read("alt", chord.alt);
-  record.read("shift", chord.shift);
-  record.read("key", chord.key);
-  if (!record.ok()) config.note("reveal_key", "a key chord");
-  return chord;
+  const JsonField fields[] = {
+      {"ctrl", false, into(chord.ctrl)},
+      {"alt", false, into(chord.alt)},
+      {"shift", false, into(chord.shift)},
+      {"key", false, into(chord.key)},
+  };
+  if (auto read = read_record(value, fields); !read) return read;
+  out = chord;
+  return {};
 }
 
 }  // namespace
 
 Config parse_config(std::string_view text) {
-  if (!is_valid_utf8(text)) return Config{};
-  auto document = JsonDocument::parse(text);
-  if (!document) return Config{};
+  // The JSON lexer takes a NUL byte for the end of the text and would ignore
+  // whatever follows it; no valid file holds one.
+  if (text.find('\0') != std::string_view::npos || !is_valid_utf8(text)) return Config{};
+  const auto root = parse_json_strict(text, max_depth);
+  if (!root) return Config{};
 
-  JsonRecord record(*document, document->root(), config_keys, JsonRecord::Form::ObjectOrArray);
   Config config;
-  record.read("theme", config.theme, std::span(theme_names));
-  record.read("word_wrap", config.word_wrap);
-  record.read("always_on_top", config.always_on_top);
-  record.read("font_face", config.font_face);
-  record.read("font_size", config.font_size);
-  record.read("zoom", config.zoom);
-  record.read("print_labels", config.print_labels);
-  config.window = read_window(*document, record);
-  record.read("hide_text", config.hide_text);
-  record.read("reveal", config.reveal, std::span(reveal_names));
-  config.reveal_key = read_reveal_key(*document, record);
-  record.read("mask", config.mask, std::span(mask_names));
-  record.read("idle_seconds", config.idle_seconds);
-  record.read("hide_from_capture", config.hide_from_capture);
-  record.read("password_relock", config.password_relock);
-  record.read("relock_minutes", config.relock_minutes);
-  if (!record.ok()) return Config{};
+  // In the array form a null element stands for a value left out; in the
+  // object form null is a value, and only the window position takes it.
+  const bool array_form = root->kind == JsonValue::Kind::Array;
+  auto optional = [array_form](std::string_view key, FieldReader read) {
+    return JsonField{key, false, [array_form, read = std::move(read)](const JsonValue& value) -> Result<void> {
+                       if (array_form && value.kind == JsonValue::Kind::Null) return {};
+                       return read(value);
+                     }};
+  };
+  const JsonField fields[] = {
+      optional("theme", into(config.theme, theme_names)),
+      optional("word_wrap", into(config.word_wrap)),
+      optional("always_on_top", into(config.always_on_top)),
+      optional("font_face", into(config.font_face)),
+      optional("font_size", into(config.font_size)),
+      optional("zoom", into(config.zoom)),
+      optional("print_labels", into(config.print_labels)),
+      optional("window", [&config](const JsonValue& value) { return read_window(value, config.window); }),
+      optional("hide_text", into(config.hide_text)),
+      optional("reveal", into(config.reveal, reveal_names)),
+      optional("reveal_key", [&config](const JsonValue& value) { return read_reveal_key(value, config.reveal_key); }),
+      optional("mask", into(config.mask, mask_names)),
+      optional("idle_seconds", into(config.idle_seconds)),
+      optional("hide_from_capture", into(config.hide_from_capture)),
+      optional("password_relock", into(config.password_relock)),
+      optional("relock_minutes", into(config.relock_minutes)),
+  };
+  // Values are used as read, not clamped: the windows that change them keep
+  // their own limits.
+  if (!read_record(*root, fields)) return Config{};
   return config;
 }
 

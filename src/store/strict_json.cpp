@@ -12,26 +12,42 @@
 
 namespace {
 
+JsonValue of(JsonValue::Kind kind) {
+  JsonValue value;
+  value.kind = kind;
+  return value;
+}
+
 class TreeBuilder {
  public:
   explicit TreeBuilder(std::size_t max_depth) : max_depth_(max_depth) {}
 
   JsonValue take_root() { return std::move(root_); }
 
-  bool null() { return scalar({}); }
-  bool boolean(bool value) { return scalar({.kind = JsonValue::Kind::Bool, .boolean = value}); }
+  bool null() { return scalar(of(JsonValue::Kind::Null)); }
+  bool boolean(bool value) {
+    JsonValue v = of(JsonValue::Kind::Bool);
+    v.boolean = value;
+    return scalar(std::move(v));
+  }
   bool number_integer(nlohmann::json::number_integer_t value) {
     if (value >= 0) return number_unsigned(static_cast<std::uint64_t>(value));
-    return scalar({.kind = JsonValue::Kind::Negative, .negative = value});
+    JsonValue v = of(JsonValue::Kind::Negative);
+    v.negative = value;
+    return scalar(std::move(v));
   }
   bool number_unsigned(nlohmann::json::number_unsigned_t value) {
-    return scalar({.kind = JsonValue::Kind::Unsigned, .unsigned_value = value});
+    JsonValue v = of(JsonValue::Kind::Unsigned);
+    v.unsigned_value = value;
+    return scalar(std::move(v));
   }
   bool number_float(nlohmann::json::number_float_t, const std::string&) {
-    return scalar({.kind = JsonValue::Kind::Float});
+    return scalar(of(JsonValue::Kind::Float));
   }
   bool string(std::string& value) {
-    return scalar({.kind = JsonValue::Kind::String, .text = std::move(value)});
+    JsonValue v = of(JsonValue::Kind::String);
+    v.text = std::move(value);
+    return scalar(std::move(v));
   }
   bool binary(nlohmann::json::binary_t&) { return false; }  // not produced by text JSON
 
@@ -74,10 +90,10 @@ class TreeBuilder {
     if (skipping_ > 0) {
       ++skipping_;
     } else if (open_.size() >= max_depth_) {
-      place({.kind = JsonValue::Kind::TooDeep});
+      place(of(JsonValue::Kind::TooDeep));
       skipping_ = 1;
     } else {
-      open_.push_back(place({.kind = kind}));
+      open_.push_back(place(of(kind)));
     }
     return true;
   }

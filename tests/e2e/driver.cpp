@@ -274,6 +274,19 @@ std::vector<Window> Window::direct_children() const {
   return found;
 }
 
+Window Window::child_with_text(std::wstring_view text) const {
+  for (const Window& w : children({})) {
+    if (w.text() == text) return w;
+  }
+  return {};
+}
+
+std::vector<std::wstring> Window::child_texts() const {
+  std::vector<std::wstring> texts;
+  for (const Window& w : children({})) texts.push_back(w.text());
+  return texts;
+}
+
 LRESULT Window::send(UINT message, WPARAM wparam, LPARAM lparam) const {
   DWORD_PTR result = 0;
   if (hwnd_) SendMessageTimeoutW(hwnd_, message, wparam, lparam, SMTO_NORMAL, 10000, &result);
@@ -361,6 +374,11 @@ Window App::active_editor() const {
 }
 
 void App::command(WORD id) const { frame().post(WM_COMMAND, id, 0); }
+
+void App::choose(const Window& dialog, std::wstring_view button) const {
+  const Window target = dialog.child_with_text(button);
+  if (target) target.post(BM_CLICK);
+}
 
 void App::close() const { frame().post(WM_CLOSE); }
 
@@ -477,6 +495,34 @@ std::optional<DWORD> App::wait_exit(Duration timeout) const {
   DWORD code = 0;
   GetExitCodeProcess(process_, &code);
   return code;
+}
+
+OtherProgram::OtherProgram() {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"NimbolTestOtherProgram";
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  RegisterClassExW(&wc);
+  window_ = CreateWindowExW(0, wc.lpszClassName, L"Another program", WS_OVERLAPPEDWINDOW, 0, 0, 200, 150, nullptr,
+                            nullptr, wc.hInstance, nullptr);
+}
+
+OtherProgram::~OtherProgram() {
+  if (window_) DestroyWindow(window_);
+}
+
+void OtherProgram::activate() {
+  ShowWindow(window_, SW_SHOW);
+  SetForegroundWindow(window_);
+  // Our own window needs its messages handled to become active.
+  eventually([&] {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    return GetForegroundWindow() == window_;
+  }, 3s);
+  settle(200ms);
 }
 
 std::optional<DWORD> run_to_exit(const std::vector<std::wstring>& args, const std::wstring& app_data,

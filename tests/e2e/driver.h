@@ -69,6 +69,10 @@ class Window {
   Window child(std::wstring_view class_name) const;
   std::vector<Window> children(std::wstring_view class_name) const;
   std::vector<Window> direct_children() const;
+  // The first descendant whose text is exactly `text` (a button, a label).
+  Window child_with_text(std::wstring_view text) const;
+  // The texts of all descendants, in window order.
+  std::vector<std::wstring> child_texts() const;
 
   LRESULT send(UINT message, WPARAM wparam = 0, LPARAM lparam = 0) const;
   void post(UINT message, WPARAM wparam = 0, LPARAM lparam = 0) const;
@@ -122,6 +126,11 @@ class App {
   // The editor that is shown (the active tab's), or a null window.
   Window active_editor() const;
 
+  // The program's message box, when one opens within `timeout`.
+  Window wait_for_message_box(Duration timeout = 10s) const { return wait_for_window(L"NimbolMessageWnd", timeout); }
+  // Presses the button with that text in a dialog window.
+  void choose(const Window& dialog, std::wstring_view button) const;
+
   // What a user does.
   void command(WORD id) const;
   void close() const;
@@ -146,6 +155,20 @@ class App {
   std::wstring app_data_;
   HANDLE process_ = nullptr;
   DWORD process_id_ = 0;
+};
+
+// A window of the test itself: bringing it to the front makes the program
+// under test lose activation to "another program".
+class OtherProgram {
+ public:
+  OtherProgram();
+  ~OtherProgram();
+  OtherProgram(const OtherProgram&) = delete;
+  OtherProgram& operator=(const OtherProgram&) = delete;
+  void activate();
+
+ private:
+  HWND window_ = nullptr;
 };
 
 // Runs nimbol.exe to its end with these arguments and environment

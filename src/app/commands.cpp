@@ -1,0 +1,147 @@
+// The command dispatcher: one switch that either does a command's small job
+// itself or calls the part that owns the behaviour. Commands whose owner is
+// not built yet are listed with the others and do nothing until it is.
+
+#include <windows.h>
+
+#include <richedit.h>
+
+#include "app/commands.h"
+
+#include "app/app_state.h"
+#include "app/command_ids.h"
+#include "app/frame.h"
+#include "editor/editor.h"
+#include "editor/tabs.h"
+#include "store/settings.h"
+#include "ui/theme.h"
+
+namespace {
+
+struct ActiveTab {
+  HWND frame = nullptr;
+  HWND editor = nullptr;
+  std::size_t index = 0;
+  std::size_t count = 0;
+};
+
+ActiveTab active() {
+  auto state = app_state().borrow();
+  if (!state) return {};
+  const Tab* tab = state->active_tab();
+  return {state->frame, tab ? tab->editor : nullptr, state->active, state->tabs.size()};
+}
+
+void send_to_active_editor(UINT message, WPARAM wparam = 0, LPARAM lparam = 0) {
+  if (HWND editor = active().editor) SendMessageW(editor, message, wparam, lparam);
+}
+
+// Inverts one switch of the settings and saves them before anything else.
+template <class Member>
+void toggle_setting(Member member) {
+  Config config;
+  {
+    auto state = app_state().borrow();
+    if (!state) return;
+    state->config.*member = !(state->config.*member);
+    config = state->config;
+  }
+  save_config(config);
+}
+
+void next_tab(bool forward) {
+  const ActiveTab a = active();
+  const std::size_t n = a.count == 0 ? 1 : a.count;
+  activate_tab(forward ? (a.index + 1) % n : (a.index + n - 1) % n);
+}
+
+}  // namespace
+
+void dispatch_command(std::uint16_t id) {
+  switch (id) {
+    case CMD_NEW_TAB:
+      activate_tab(new_tab());
+      break;
+    case CMD_CLOSE_TAB:
+      close_tab(active().index);
+      break;
+    case CMD_EXIT:
+      PostMessageW(active().frame, WM_CLOSE, 0, 0);
+      break;
+    case CMD_PRINT_LABELS:
+      toggle_setting(&Config::print_labels);
+      break;
+    case CMD_UNDO:
+      send_to_active_editor(EM_UNDO);
+      break;
+    case CMD_REDO:
+      send_to_active_editor(EM_REDO);
+      break;
+    case CMD_PASTE:
+      send_to_active_editor(WM_PASTE);
+      break;
+    case CMD_DELETE:
+      send_to_active_editor(WM_CLEAR);
+      break;
+    case CMD_SELECT_ALL:
+      send_to_active_editor(EM_SETSEL, 0, -1);
+      break;
+    case CMD_WORD_WRAP:
+      toggle_word_wrap();
+      break;
+    case CMD_ZOOM_IN:
+      set_zoom(current_zoom() + 10);
+      break;
+    case CMD_ZOOM_OUT:
+      set_zoom(current_zoom() - 10);
+      break;
+    case CMD_ZOOM_RESET:
+      set_zoom(100);
+      break;
+    case CMD_ALWAYS_ON_TOP:
+      toggle_setting(&Config::always_on_top);
+      apply_keep_on_top();
+      break;
+    case CMD_NEXT_TAB:
+      next_tab(true);
+      break;
+    case CMD_PREV_TAB:
+      next_tab(false);
+      break;
+    case CMD_THEME_SYSTEM:
+      set_theme(Theme::System);
+      break;
+    case CMD_THEME_LIGHT:
+      set_theme(Theme::Light);
+      break;
+    case CMD_THEME_DARK:
+      set_theme(Theme::Dark);
+      break;
+
+    // Owned by parts that join later: opening and saving files, printing,
+    // the private clipboard, time/date, the font dialog, privacy settings,
+    // passwords, find and replace, about, updates and installing.
+    case CMD_OPEN:
+    case CMD_SAVE:
+    case CMD_SAVE_AS:
+    case CMD_PRINT:
+    case CMD_CUT:
+    case CMD_COPY:
+    case CMD_TIME_DATE:
+    case CMD_FONT:
+    case CMD_PRIVACY_SETTINGS:
+    case CMD_SET_PASSWORD:
+    case CMD_CHANGE_PASSWORD:
+    case CMD_REMOVE_PASSWORD:
+    case CMD_FIND:
+    case CMD_FIND_NEXT:
+    case CMD_FIND_PREV:
+    case CMD_REPLACE:
+    case CMD_GO_TO_LINE:
+    case CMD_ABOUT:
+    case CMD_UPDATES:
+    case CMD_INSTALL:
+    default:
+      break;
+  }
+}

@@ -1,0 +1,88 @@
+// The vault's file operations in the data folder: reading and replacing
+// vault.json, and setting the old data aside when the password is
+// forgotten. The decisions are in vault.cpp.
+
+#include <windows.h>
+
+#include <string>
+
+#include "base/handles.h"
+#include "base/utf.h"
+#include "store/settings.h"
+#include "store/vault.h"
+
+namespace {
+
+// A vault.json is about 200 bytes; anything far larger is not one, and
+// reading it whole would only cost memory.
+constexpr LONGLONG max_vault_file_size = 1 << 20;
+
+std::wstring path_in(const std::string& data_folder, std::string_view name) {
+  return to_wide(data_folder + "\\" + std::string(name));
+}
+
+std::optional<std::string> read_small_file(const std::wstring& path) {
+  UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return std::nullopt;
+  LARGE_INTEGER size{};
+  if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart > max_vault_file_size) return std::nullopt;
+  std::string text(static_cast<std::size_t>(size.QuadPart), '\0');
+  std::size_t done = 0;
+  while (done < text.size()) {
+    DWORD got = 0;
+    if (!::ReadFile(file.get(), text.data() + done, static_cast<DWORD>(text.size() - done), &got, nullptr)) {
+      return std::nullopt;
+    }
+    if (got == 0) break;
+    done += got;
+  }
+  text.resize(done);
+  return text;
+}
+
+}  // namespace
+
+bool vault_exists(const std::string& data_folder) {
+  const DWORD attributes = ::GetFileAttributesW(path_in(data_folder, vault_file_name).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+Result<void> create_vault(const std::string& data_folder, std::span<const std::uint8_t> master_key,
+                          std::span<const std::uint8_t> password) {
+  auto text = seal_vault(master_key, password);
+  if (!text) return fail(text.error());
+  const std::string path = data_folder + "\\" + std::string(vault_file_name);
+  return write_file_atomic(path, {reinterpret_cast<const std::uint8_t*>(text->data()), text->size()});
+}
+
+Result<SecureBuffer> open_vault(const std::string& data_folder, std::span<const std::uint8_t> password) {
+  const auto text = read_small_file(path_in(data_folder, vault_file_name));
+  if (!text) return fail(std::string(msg_not_the_password));
+  return unlock_vault(*text, password);
+}
+
+bool forget_vault(const std::string& data_folder) {
+  FILETIME now{};
+  ::GetSystemTimePreciseAsFileTime(&now);
+  const std::uint64_t seconds = unix_seconds_from_file_time(
+      (static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime);
+  bool all_moved = true;
+  for (const std::string_view name : forgotten_entries) {
+    const std::wstring from = path_in(data_folder, name);
+    if (::GetFileAttributesW(from.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
+    // No replacing: an earlier backup of the same second is kept as it is.
+    if (!::MoveFileExW(from.c_str(), path_in(data_folder, backup_name(name, seconds)).c_str(), 0)) {
+      all_moved = false;
+    }
+  }
+  return all_moved;
+}
+
+Result<void> delete_vault(const std::string& data_folder) {
+  if (!::DeleteFileW(path_in(data_folder, vault_file_name).c_str())) {
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_FILE_NOT_FOUND) return fail("vault.json could not be deleted (error " + std::to_string(error) + ").");
+  }
+  return {};
+}

@@ -1,0 +1,201 @@
+#include "store/session_plan.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr std::uint64_t max_id = std::numeric_limits<std::uint64_t>::max();
+
+StoredTabFile readable(std::string name, std::string_view text) {
+  return {std::move(name), SecureBuffer(text)};
+}
+StoredTabFile unreadable(std::string name) { return {std::move(name), std::nullopt}; }
+
+Entry entry(std::uint64_t id, std::optional<std::string> path = std::nullopt) {
+  return {.id = id, .path = std::move(path), .untitled = static_cast<std::uint32_t>(id), .dirty = true, .sel = {1, 2}};
+}
+
+template <class... Files>
+std::vector<StoredTabFile> files(Files... f) {
+  std::vector<StoredTabFile> out;
+  (out.push_back(std::move(f)), ...);
+  return out;
+}
+
+// What one planned tab amounts to, for compact comparisons.
+struct Planned {
+  std::uint64_t id;
+  std::optional<std::uint64_t> entry_id;  // none: a stored text no entry names
+  RestoreSource source;
+  std::string text;
+  bool operator==(const Planned&) const = default;
+};
+
+std::vector<Planned> summary(const RestorePlan& plan) {
+  std::vector<Planned> out;
+  for (const auto& tab : plan.tabs) {
+    out.push_back({tab.id, tab.entry ? std::optional(tab.entry->id) : std::nullopt, tab.source,
+                   std::string(tab.text.view())});
+  }
+  return out;
+}
+
+void PrintTo(const Planned& p, std::ostream* os) {
+  *os << "{id " << p.id << ", entry " << (p.entry_id ? std::to_string(*p.entry_id) : "none") << ", source "
+      << static_cast<int>(p.source) << ", \"" << p.text << "\"}";
+}
+
+TEST(TabFileName, NamesAndIdsOfTabFiles) {
+  struct Case {
+    std::string name;
+    std::optional<std::uint64_t> id;
+  };
+  const Case cases[] = {
+      {"7.dat", 7}, {"007.dat", 7}, {"+7.dat", 7}, {"+007.dat", 7}, {"0.dat", 0},
+      {"18446744073709551615.dat", max_id}, {"000000000000000000000018446744073709551615.dat", max_id},
+      {"18446744073709551616.dat", std::nullopt}, {"99999999999999999999.dat", std::nullopt},
+      {"a.dat", std::nullopt}, {"7.txt", std::nullopt}, {"-7.dat", std::nullopt}, {"+.dat", std::nullopt},
+      {".dat", std::nullopt}, {"++7.dat", std::nullopt}, {"7.dat.tmp", std::nullopt}, {"7.DAT", std::nullopt},
+      {"7 .dat", std::nullopt}, {" 7.dat", std::nullopt}, {"7a.dat", std::nullopt}, {"0x7.dat", std::nullopt},
+      {"7.dat.", std::nullopt}, {"7", std::nullopt}, {".", std::nullopt}, {"..", std::nullopt}, {"", std::nullopt},
+  };
+  for (const auto& c : cases) EXPECT_EQ(tab_file_id(c.name), c.id) << c.name;
+  EXPECT_EQ(tab_file_name(7), "7.dat");
+  EXPECT_EQ(tab_file_name(0), "0.dat");
+  EXPECT_EQ(tab_file_name(max_id), "18446744073709551615.dat");
+}
+
+TEST(RestorePlan, WithoutAnIndexTheStoredTextsComeBackInIdOrder) {
+  const RestorePlan plan = plan_restore(std::nullopt, files(readable("9.dat", "nine"), readable("notes.txt", "x"),
+                                                            readable("3.dat", "three")));
+  EXPECT_EQ(summary(plan), (std::vector<Planned>{{3, std::nullopt, RestoreSource::StoredText, "three"},
+                                                 {9, std::nullopt, RestoreSource::StoredText, "nine"}}));
+  EXPECT_EQ(plan.next_id, 10u);
+  EXPECT_EQ(restored_active(plan, std::vector<bool>{true, true}), 0u);
+}
+
+TEST(RestorePlan, NothingStoredStartsFromIdOne) {
+  const RestorePlan plan = plan_restore(std::nullopt, {});
+  EXPECT_TRUE(plan.tabs.empty());
+  EXPECT_EQ(plan.next_id, 1u);
+  EXPECT_EQ(restored_active(plan, {}), 0u);
+}
+
+TEST(RestorePlan, EntriesComeBackInOrderWithTheirTextThenTheOrphans) {
+  Index index{.active = 1,
+              .tabs = {entry(5, "C:\\clean.txt"), entry(2), entry(8, "C:\\edited.txt"), entry(4)}};
+  const RestorePlan plan = plan_restore(index, files(readable("8.dat", "edited"), readable("2.dat", "two"),
+                                                     readable("6.dat", "orphan six"), readable("1.dat", "orphan one")));
+  EXPECT_EQ(summary(plan), (std::vector<Planned>{
+                               {5, 5, RestoreSource::LoadPath, ""},
+                               {2, 2, RestoreSource::StoredText, "two"},
+                               {8, 8, RestoreSource::StoredText, "edited"},
+                               {4, 4, RestoreSource::Empty, ""},
+                               {1, std::nullopt, RestoreSource::StoredText, "orphan one"},
+                               {6, std::nullopt, RestoreSource::StoredText, "orphan six"},
+                           }));
+  EXPECT_EQ(plan.next_id, 9u);
+  // The entries travel whole, for path, numbers, encoding and selection.
+  ASSERT_TRUE(plan.tabs[2].entry.has_value());
+  EXPECT_EQ(*plan.tabs[2].entry, entry(8, "C:\\edited.txt"));
+  EXPECT_EQ(restored_active(plan, std::vector<bool>(6, true)), 1u);
+}
+
+TEST(RestorePlan, AFileThatCannotBeReadIsNeverGivenToATab) {
+  const std::string not_utf8 = "ok\xc3(";
+  Index index{.active = 0, .tabs = {entry(3), entry(4, "C:\\a.txt"), entry(5)}};
+  const RestorePlan plan = plan_restore(
+      index, files(unreadable("3.dat"), readable("4.dat", not_utf8), readable("5.dat", "fine"),
+                   unreadable("12.dat"), readable("10.dat", "\xed\xa0\x80")));
+  // Entries 3 and 4 keep their place but move to fresh ids past every file
+  // present, so their own files stay untouched; the unreadable texts that
+  // no entry names (10, 12) stay where they are.
+  EXPECT_EQ(summary(plan), (std::vector<Planned>{
+                               {13, 3, RestoreSource::Empty, ""},
+                               {14, 4, RestoreSource::LoadPath, ""},
+                               {5, 5, RestoreSource::StoredText, "fine"},
+                           }));
+  EXPECT_EQ(plan.next_id, 15u);
+}
+
+TEST(RestorePlan, EachIdBelongsToOneTabOnly) {
+  Index index{.active = 0, .tabs = {entry(7), entry(7, "C:\\b.txt"), entry(7)}};
+  const RestorePlan plan = plan_restore(index, files(readable("7.dat", "seven")));
+  EXPECT_EQ(summary(plan), (std::vector<Planned>{
+                               {7, 7, RestoreSource::StoredText, "seven"},
+                               {8, 7, RestoreSource::LoadPath, ""},
+                               {9, 7, RestoreSource::Empty, ""},
+                           }));
+  EXPECT_EQ(plan.next_id, 10u);
+}
+
+TEST(RestorePlan, OtherSpellingsOfAnIdAreReadButThePlainNameWins) {
+  const RestorePlan only_padded = plan_restore(Index{.tabs = {entry(7)}}, files(readable("007.dat", "padded")));
+  EXPECT_EQ(summary(only_padded), (std::vector<Planned>{{7, 7, RestoreSource::StoredText, "padded"}}));
+
+  const RestorePlan both = plan_restore(
+      std::nullopt, files(readable("+7.dat", "plus"), readable("7.dat", "plain"), readable("07.dat", "zero")));
+  EXPECT_EQ(summary(both), (std::vector<Planned>{{7, std::nullopt, RestoreSource::StoredText, "plain"}}));
+
+  const RestorePlan no_plain =
+      plan_restore(std::nullopt, files(readable("07.dat", "zero"), readable("+7.dat", "plus")));
+  EXPECT_EQ(summary(no_plain), (std::vector<Planned>{{7, std::nullopt, RestoreSource::StoredText, "plus"}}));
+}
+
+TEST(RestorePlan, TheLargestIdIsNeverHandedOut) {
+  const std::string largest = std::to_string(max_id) + ".dat";
+  const RestorePlan plan =
+      plan_restore(Index{.tabs = {entry(max_id), entry(2)}}, files(readable(largest, "end"), readable("2.dat", "x")));
+  EXPECT_EQ(summary(plan), (std::vector<Planned>{{3, max_id, RestoreSource::Empty, ""},
+                                                 {2, 2, RestoreSource::StoredText, "x"}}));
+  EXPECT_EQ(plan.next_id, 4u);
+}
+
+TEST(RestorePlan, EmptyStoredTextIsStillText) {
+  const RestorePlan plan = plan_restore(Index{.tabs = {entry(1, "C:\\a.txt")}}, files(readable("1.dat", "")));
+  EXPECT_EQ(summary(plan), (std::vector<Planned>{{1, 1, RestoreSource::StoredText, ""}}));
+}
+
+TEST(RestorePlan, TheActiveTabStaysActiveWhenTabsBeforeItAreDropped) {
+  Index index{.active = 2, .tabs = {entry(1, "C:\\gone.txt"), entry(2), entry(3), entry(4)}};
+  const RestorePlan plan = plan_restore(index, {});
+  struct Case {
+    std::vector<bool> kept;
+    std::size_t active;
+  };
+  const Case cases[] = {
+      {{true, true, true, true}, 2},
+      {{false, true, true, true}, 1},    // follows its tab
+      {{false, false, true, true}, 0},
+      {{true, true, false, true}, 2},    // the active one is gone: its place, limited
+      {{true, false, false, true}, 1},
+      {{true, false, false, false}, 0},
+      {{false, false, false, false}, 0},
+      {{}, 0},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(restored_active(plan, c.kept), c.active) << ::testing::PrintToString(c.kept);
+  }
+}
+
+TEST(RestorePlan, AStoredActivePastTheEndIsLimitedToTheLastTab) {
+  const RestorePlan plan = plan_restore(Index{.active = 99, .tabs = {entry(1), entry(2)}}, files(readable("5.dat", "o")));
+  EXPECT_FALSE(plan.active_tab.has_value());
+  EXPECT_EQ(restored_active(plan, std::vector<bool>{true, true, true}), 2u);
+  const RestorePlan huge = plan_restore(Index{.active = max_id, .tabs = {entry(1)}}, {});
+  EXPECT_EQ(restored_active(huge, std::vector<bool>{true}), 0u);
+}
+
+TEST(Utf8Check, AcceptsOnlyWellFormedText) {
+  EXPECT_TRUE(is_valid_utf8(""));
+  EXPECT_TRUE(is_valid_utf8("plain \xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80"));
+  for (const char* bad : {"\x80", "\xc3", "\xc0\x80", "\xed\xa0\x80", "\xf4\x90\x80\x80", "\xff", "a\xe2\x82"}) {
+    EXPECT_FALSE(is_valid_utf8(bad)) << bad;
+  }
+}
+
+}  // namespace
