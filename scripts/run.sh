@@ -13,22 +13,22 @@ export WINEPREFIX="${WINEPREFIX:-$PWD/build/wineprefix}"
 
 if [ -n "${DISPLAY:-}" ]; then
   nimbol_wine_prefix
-  exec wine64 "$exe" "$@"
+  exec "$WINE64" "$exe" "$@"
 fi
 
 xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
   set -euo pipefail
   . scripts/wine-env.sh
   nimbol_wine_prefix
-  wine64 "$0" "${@:1}" &
+  "$WINE64" "$0" "${@:1}" &
   app=$!
-  if ! wine64 build/windows/drive.exe wait; then
+  if ! "$WINE64" build/windows/drive.exe wait; then
     echo "Nimbol did not show its window" >&2
     kill $app 2>/dev/null || true
     exit 1
   fi
   import -window root build/screenshot.png
-  wine64 build/windows/drive.exe close
+  "$WINE64" build/windows/drive.exe close
   wait $app
   nimbol_wine_stop
 ' "$exe" "$@"

@@ -3,6 +3,13 @@
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
+# Debian puts the 64-bit loader outside PATH when there is no 32-bit Wine.
+if command -v wine64 >/dev/null 2>&1; then
+  WINE64=$(command -v wine64)
+else
+  WINE64=/usr/lib/wine/wine64
+fi
+export WINE64
 
 # Creates the prefix named by WINEPREFIX (or a fresh temporary one) and keeps
 # a wineserver running for it, so that each program start is quick.

@@ -3,11 +3,27 @@
 
 #include "base/utf.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace {
 
 constexpr char32_t replacement = 0xFFFD;
 
 bool is_continuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+
+// Length of the leading run of ASCII, eight bytes at a time where possible:
+// most text is mostly ASCII, and files are checked whole on every open.
+std::size_t ascii_prefix(std::string_view s) {
+  std::size_t i = 0;
+  for (; i + 8 <= s.size(); i += 8) {
+    std::uint64_t chunk;
+    std::memcpy(&chunk, s.data() + i, 8);
+    if (chunk & 0x8080808080808080ULL) break;
+  }
+  while (i < s.size() && static_cast<unsigned char>(s[i]) < 0x80) ++i;
+  return i;
+}
 
 }  // namespace
 
@@ -47,6 +63,18 @@ Decoded decode_utf8_at(std::string_view bytes) {
     value = (value << 6) | (byte & 0x3F);
   }
   return {value, need + 1, true};
+}
+
+bool is_valid_utf8(std::string_view bytes) {
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    i += ascii_prefix(bytes.substr(i));
+    if (i == bytes.size()) break;
+    const Decoded d = decode_utf8_at(bytes.substr(i));
+    if (!d.valid) return false;
+    i += d.length;
+  }
+  return true;
 }
 
 void append_utf8(std::string& out, char32_t cp) {

@@ -12,6 +12,10 @@ std::wstring to_wide(std::string_view utf8);
 // An unpaired surrogate becomes U+FFFD.
 std::string to_utf8(std::wstring_view utf16);
 
+// Whether `bytes` is entirely valid UTF-8 (no overlong forms, surrogates or
+// values past U+10FFFF).
+bool is_valid_utf8(std::string_view bytes);
+
 // Appends the UTF-8 form of one code point (which must be a scalar value).
 void append_utf8(std::string& out, char32_t code_point);
 

@@ -1,15 +1,8 @@
-// The system ANSI code page on Windows, through the system's own converters.
-//
-// This file belongs to the core build on purpose (the include sits inside the
-// guard): the unit tests that run under Windows link only the core, and they
-// must meet the real code page rather than the host's Windows-1252 table.
-// On the host it compiles to nothing.
+// The system ANSI code page on Windows, through the system's own converters,
+// so the unit tests that run under Windows meet the real code page rather
+// than the host's Windows-1252 table.
 
-#ifdef _WIN32
-
-// clang-format off
-  #include <windows.h>
-// clang-format on
+#include <windows.h>
 
 #include <climits>
 
@@ -47,5 +40,3 @@ std::optional<std::string> utf16_to_ansi(std::wstring_view text) {
   out.resize(static_cast<std::size_t>(written));
   return out;
 }
-
-#endif  // _WIN32

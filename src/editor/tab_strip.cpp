@@ -14,15 +14,13 @@
 #include <memory>
 #include <new>
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "app/command_ids.h"
 #include "base/handles.h"
 #include "base/utf.h"
 #include "editor/strip_layout.h"
 #include "editor/tabs.h"
-#include "ui/dpi.h"
+#include "ui/controls.h"
 #include "ui/theme.h"
 
 namespace {
@@ -58,21 +56,6 @@ void track_leave(HWND window) {
   track.dwFlags = TME_LEAVE;
   track.hwndTrack = window;
   TrackMouseEvent(&track);
-}
-
-// The 16-pixel dialog font at this DPI. Kept for the life of the thread, one
-// per DPI, the same font the program's dialogs use.
-HFONT strip_font(UINT dpi) {
-  thread_local std::vector<std::pair<UINT, UniqueFont>> fonts;
-  for (const auto& [font_dpi, font] : fonts) {
-    if (font_dpi == dpi) return font.get();
-  }
-  HFONT font = CreateFontW(scale_for_dpi(16, dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                           DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                           CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Segoe UI");
-  if (!font) return nullptr;
-  fonts.emplace_back(dpi, UniqueFont(font));
-  return font;
 }
 
 // ---- Seams to the rest of the program ----
@@ -166,7 +149,7 @@ void draw_strip(HDC dc, const RECT& client, const StripMouse& mouse, const Strip
   tools.text_pen.reset(CreatePen(PS_SOLID, pen_width, tools.colors.text_color));
   tools.dim_pen.reset(CreatePen(PS_SOLID, pen_width, tools.colors.dim_color));
   tools.dim_brush.reset(CreateSolidBrush(tools.colors.dim_color));
-  SelectObjectScope font(dc, strip_font(dpi));
+  SelectObjectScope font(dc, dialog_font(dpi, 16, false));
   SetBkMode(dc, TRANSPARENT);
 
   FillRect(dc, &client, tools.colors.window_brush);

@@ -39,18 +39,6 @@ std::size_t ascii_prefix(std::string_view s) {
   return i;
 }
 
-bool is_valid_utf8(std::string_view s) {
-  std::size_t i = 0;
-  while (i < s.size()) {
-    i += ascii_prefix(s.substr(i));
-    if (i == s.size()) break;
-    const Decoded d = decode_utf8_at(s.substr(i));
-    if (!d.valid) return false;
-    i += d.length;
-  }
-  return true;
-}
-
 // Valid runs are copied; each maximal invalid subpart becomes one U+FFFD.
 std::string decode_utf8_lenient(std::string_view s, bool& lossy) {
   std::string out;

@@ -10,23 +10,11 @@
 #include <vector>
 
 #include "base/handles.h"
+#include "base/system_error.h"
 #include "base/utf.h"
 #include "editor/text_codec.h"
 
 namespace {
-
-std::string system_error_text(DWORD code) {
-  std::array<wchar_t, 2048> buffer{};
-  DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
-                                buffer.data(), static_cast<DWORD>(buffer.size()), nullptr);
-  // The system's texts end with a line break (and sometimes a space), which
-  // would split our message.
-  while (length > 0 && (buffer[length - 1] == L'\n' || buffer[length - 1] == L'\r' || buffer[length - 1] == L' ')) {
-    --length;
-  }
-  if (length == 0) return "Unknown error";
-  return to_utf8(std::wstring_view(buffer.data(), length));
-}
 
 Failure open_failure(const std::string& path, DWORD code) {
   return fail(open_failure_message(path, system_error_text(code), code));

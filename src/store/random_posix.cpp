@@ -1,7 +1,6 @@
 // The host's system random source, so that the core and its tests run on
-// Linux. The Windows build compiles this file too (it is part of the core
-// library there), where it must add nothing: the Windows source lives in
-// random_win.cpp.
+// Linux. The Windows build compiles this file too, where it adds nothing:
+// the Windows source lives in random_win.cpp.
 
 #ifndef _WIN32
 

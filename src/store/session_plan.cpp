@@ -112,7 +112,14 @@ RestorePlan plan_restore(std::optional<Index> index, std::vector<StoredTabFile> 
       if (tab.source != RestoreSource::StoredText) {
         tab.source = entry.path ? RestoreSource::LoadPath : RestoreSource::Empty;
       }
-      tab.id = fresh_id ? plan.next_id++ : entry.id;
+      if (fresh_id) {
+        // Only ids crafted near the top of the range can exhaust them; such
+        // a tab has no stored text to lose, so it is left out.
+        if (plan.next_id == reserved_id) continue;
+        tab.id = plan.next_id++;
+      } else {
+        tab.id = entry.id;
+      }
       if (i == index->active) plan.active_tab = plan.tabs.size();
       tab.entry = std::move(entry);
       plan.tabs.push_back(std::move(tab));

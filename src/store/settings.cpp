@@ -7,6 +7,8 @@
 #include "store/settings.h"
 
 #include <array>
+#include <functional>
+#include <optional>
 #include <span>
 
 #include <nlohmann/json.hpp>
@@ -47,15 +49,6 @@ std::string_view name_of(E value, const std::array<StoredName<E>, N>& names) {
     if (entry.value == value) return entry.name;
   }
   return names[0].name;
-}
-
-bool is_valid_utf8(std::string_view text) {
-  while (!text.empty()) {
-    const Decoded d = decode_utf8_at(text);
-    if (!d.valid) return false;
-    text.remove_prefix(d.length);
-  }
-  return true;
 }
 
 using FieldReader = std::function<Result<void>(const JsonValue&)>;

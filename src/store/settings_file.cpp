@@ -10,20 +10,14 @@
 #include <vector>
 
 #include "base/handles.h"
+#include "base/system_error.h"
 #include "base/utf.h"
 #include "store/settings.h"
 
 namespace {
 
 std::string error_text(DWORD code) {
-  std::array<wchar_t, 2048> buffer{};
-  DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
-                                buffer.data(), static_cast<DWORD>(buffer.size()), nullptr);
-  while (length > 0 && (buffer[length - 1] == L'\n' || buffer[length - 1] == L'\r' || buffer[length - 1] == L' ')) {
-    --length;
-  }
-  std::string text = length > 0 ? to_utf8(std::wstring_view(buffer.data(), length)) : std::string("Unknown error");
-  return text + " (os error " + std::to_string(code) + ")";
+  return system_error_text(code) + " (os error " + std::to_string(code) + ")";
 }
 
 bool is_separator(wchar_t c) { return c == L'\\' || c == L'/'; }

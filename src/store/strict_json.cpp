@@ -77,8 +77,8 @@ class TreeBuilder {
       parent.items.push_back(std::move(value));
       return &parent.items.back();
     }
-    parent.members.emplace_back(std::move(pending_key_), std::move(value));
-    return &parent.members.back().second;
+    parent.members.push_back({std::move(pending_key_), std::move(value)});
+    return &parent.members.back().value;
   }
 
   bool scalar(JsonValue value) {

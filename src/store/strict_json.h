@@ -11,10 +11,11 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 #include "base/result.h"
+
+struct JsonMember;
 
 struct JsonValue {
   enum class Kind : std::uint8_t { Null, Bool, Negative, Unsigned, Float, String, Array, Object, TooDeep };
@@ -24,7 +25,12 @@ struct JsonValue {
   std::uint64_t unsigned_value = 0;  // an integer token of zero or more
   std::string text;
   std::vector<JsonValue> items;
-  std::vector<std::pair<std::string, JsonValue>> members;  // in file order, repeats kept
+  std::vector<JsonMember> members;  // in file order, repeats kept
+};
+
+struct JsonMember {
+  std::string key;
+  JsonValue value;
 };
 
 // Parses a whole document: JSON whitespace around it, nothing else after

@@ -29,7 +29,7 @@ HFONT dialog_font(std::uint32_t dpi, std::int32_t pixel_size, bool underline);
 // with `procedure`), owned by `owner` when there is one, `width` × `height`
 // outer pixels at 96 DPI, scaled to the window's DPI, with the title bar in
 // the palette's colours. The error is the last error as an HRESULT.
-std::expected<HWND, HRESULT> create_dialog_window(const wchar_t* class_name, std::string_view title,
+[[nodiscard]] std::expected<HWND, HRESULT> create_dialog_window(const wchar_t* class_name, std::string_view title,
                                                   WNDPROC procedure, HWND owner, std::int32_t width,
                                                   std::int32_t height);
 
@@ -74,7 +74,7 @@ enum class ModalEnd : std::uint8_t {
 // A nested message loop for a modal window: dialog keys go to `window`,
 // everything else is dispatched as usual (painting, timers, posted messages
 // of the other windows go on). `finished` is asked after every message.
-ModalEnd run_modal_loop(HWND window, const std::function<bool()>& finished);
+[[nodiscard]] ModalEnd run_modal_loop(HWND window, const std::function<bool()>& finished);
 
 // Disables the owner of a modal window for as long as it lives, and enables
 // it again only if it was enabled before (so a box opened while another

@@ -6,8 +6,6 @@
 
 #include "ui/message_box.h"
 
-#include <commctrl.h>
-
 #include <optional>
 
 #include "app/window_classes.h"
@@ -53,6 +51,21 @@ LRESULT CALLBACK message_box_proc(HWND window, UINT message, WPARAM wparam, LPAR
   return DefWindowProcW(window, message, wparam, lparam);
 }
 
+// Common Controls 6 scales the icon down from its largest image, which stays
+// sharp at any DPI. The import libraries of the toolchain lack the call, so
+// it is looked up; plain LoadImageW is the fallback.
+HICON load_scaled_icon(HINSTANCE module, const wchar_t* name, int size) {
+  using LoadIconWithScaleDownFn = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, int, HICON*);
+  static const HMODULE comctl = LoadLibraryW(L"comctl32.dll");  // stays loaded
+  if (comctl) {
+    const auto load = reinterpret_cast<LoadIconWithScaleDownFn>(
+        reinterpret_cast<void*>(GetProcAddress(comctl, "LoadIconWithScaleDown")));
+    HICON icon = nullptr;
+    if (load && SUCCEEDED(load(module, name, size, size, &icon)) && icon) return icon;
+  }
+  return static_cast<HICON>(LoadImageW(module, name, IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+}
+
 // The icon beside the text. Icons loaded at a size are the caller's to
 // destroy; the shared program icon of the fallback is not.
 class BoxIcon {
@@ -60,7 +73,7 @@ class BoxIcon {
   BoxIcon(bool app_icon, int size) {
     HINSTANCE module = app_icon ? GetModuleHandleW(nullptr) : nullptr;
     const wchar_t* name = app_icon ? MAKEINTRESOURCEW(1) : IDI_WARNING;
-    if (FAILED(LoadIconWithScaleDown(module, name, size, size, &owned_))) owned_ = nullptr;
+    owned_ = load_scaled_icon(module, name, size);
     icon_ = owned_ ? owned_ : app_icon ? program_icon() : nullptr;
   }
   BoxIcon(const BoxIcon&) = delete;

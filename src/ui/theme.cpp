@@ -12,6 +12,7 @@
 #include <uxtheme.h>
 
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "app/app_state.h"

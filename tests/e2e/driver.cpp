@@ -13,6 +13,11 @@ namespace e2e {
 
 namespace {
 
+// Class names are case-insensitive; Wine spells Rich Edit's differently.
+bool same_class(std::wstring_view a, std::wstring_view b) {
+  return a.size() == b.size() && _wcsnicmp(a.data(), b.data(), a.size()) == 0;
+}
+
 std::wstring module_folder() {
   wchar_t path[MAX_PATH]{};
   GetModuleFileNameW(nullptr, path, MAX_PATH);
@@ -132,7 +137,9 @@ void collect_descendants(HWND parent, std::wstring_view class_name, std::vector<
       parent,
       [](HWND child, LPARAM lparam) -> BOOL {
         auto* s = reinterpret_cast<Search*>(lparam);
-        if (s->class_name.empty() || Window(child).class_name() == s->class_name) s->out->emplace_back(child);
+        if (s->class_name.empty() || same_class(Window(child).class_name(), s->class_name)) {
+          s->out->emplace_back(child);
+        }
         return TRUE;
       },
       reinterpret_cast<LPARAM>(&search));
@@ -314,7 +321,17 @@ void App::launch(StartOptions options) {
   const Process process = start_process(options.args, app_data(), cwd);
   process_ = process.handle;
   process_id_ = process.id;
-  if (options.wait_for_frame) frame();
+  if (options.wait_for_frame) {
+    // Start-up is over when the frame is shown, or when it stopped to ask
+    // or tell the user something first.
+    eventually([&] {
+      const std::vector<Window> frames = top_level_windows(L"NimbolFrame");
+      return (!frames.empty() && frames.front().visible()) || !top_level_windows(L"NimbolMessageWnd").empty() ||
+             !top_level_windows(L"NimbolPasswordWnd").empty();
+    });
+    // The frame is shown before it takes the foreground and the focus.
+    settle(300ms);
+  }
 }
 
 App::~App() {
@@ -342,7 +359,7 @@ std::vector<Window> App::top_level_windows(std::wstring_view class_name) const {
         auto* s = reinterpret_cast<Search*>(lparam);
         DWORD pid = 0;
         GetWindowThreadProcessId(window, &pid);
-        if (pid == s->pid && (s->class_name.empty() || Window(window).class_name() == s->class_name)) {
+        if (pid == s->pid && (s->class_name.empty() || same_class(Window(window).class_name(), s->class_name))) {
           s->found.emplace_back(window);
         }
         return TRUE;
@@ -384,8 +401,18 @@ void App::close() const { frame().post(WM_CLOSE); }
 
 void App::bring_to_front() const {
   const Window f = frame();
+  if (GetForegroundWindow() == f.hwnd()) return;
   SetForegroundWindow(f.hwnd());
   eventually([&] { return GetForegroundWindow() == f.hwnd(); }, 2s);
+}
+
+void App::switch_back() const {
+  bring_to_front();
+  // Wine gives the window the foreground again without the WM_ACTIVATE that
+  // Windows sends when a user switches back to a program, so the driver
+  // delivers that message itself.
+  frame().post(WM_ACTIVATE, WA_ACTIVE, 0);
+  settle(100ms);
 }
 
 void App::press(WORD virtual_key, unsigned modifiers) const {

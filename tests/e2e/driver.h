@@ -135,6 +135,8 @@ class App {
   void command(WORD id) const;
   void close() const;
   void bring_to_front() const;
+  // The user switches back to the program from another one.
+  void switch_back() const;
   void press(WORD virtual_key, unsigned modifiers = none) const;
   void type(std::wstring_view text) const;
   void click(const Window& window, POINT client_point, bool middle = false, bool twice = false) const;

@@ -26,7 +26,7 @@ TEST(Veil, LosingActivationToAnotherProgramCoversAndSwitchingBackReveals) {
   OtherProgram other;
   other.activate();
   EXPECT_TRUE(eventually([&] { return covered(app); }));
-  app.bring_to_front();
+  app.switch_back();
   EXPECT_TRUE(eventually([&] { return shown(app); }));
   EXPECT_EQ(app.editor_text(app.active_editor()), L"secret");
 }
@@ -69,6 +69,11 @@ TEST(Veil, WithFocusRevealModifierKeysAloneDoNotRevealButSpaceDoes) {
 TEST(Veil, WithClickRevealTheProgramStartsCoveredKeysAreSwallowedAndAClickReveals) {
   App app({.config = R"({"reveal": "Click"})"});
   EXPECT_TRUE(eventually([&] { return covered(app); }));
+  // Switching to the window is not the reveal action the user chose.
+  OtherProgram other;
+  other.activate();
+  app.switch_back();
+  EXPECT_TRUE(covered(app));
   app.type(L"abc");
   app.press(VK_SPACE);
   app.press('N', ctrl);

@@ -155,6 +155,14 @@ TEST(RestorePlan, TheLargestIdIsNeverHandedOut) {
   EXPECT_EQ(plan.next_id, 4u);
 }
 
+TEST(RestorePlan, WhenNoFreshIdIsLeftATabWithoutTextIsLeftOut) {
+  const std::string last = std::to_string(max_id - 1) + ".dat";
+  const RestorePlan plan = plan_restore(Index{.tabs = {entry(max_id - 1), entry(max_id - 1), entry(max_id - 1)}},
+                                        files(readable(last, "kept")));
+  EXPECT_EQ(summary(plan), (std::vector<Planned>{{max_id - 1, max_id - 1, RestoreSource::StoredText, "kept"}}));
+  EXPECT_EQ(plan.next_id, max_id);
+}
+
 TEST(RestorePlan, EmptyStoredTextIsStillText) {
   const RestorePlan plan = plan_restore(Index{.tabs = {entry(1, "C:\\a.txt")}}, files(readable("1.dat", "")));
   EXPECT_EQ(summary(plan), (std::vector<Planned>{{1, 1, RestoreSource::StoredText, ""}}));

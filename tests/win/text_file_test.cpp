@@ -112,6 +112,7 @@ TEST_F(TextFileTest, FailuresCarryTheSystemsTextAndCode) {
     // The system's own sentence, without the line break it comes with.
     const std::string system_text = message.substr(head.size(), message.size() - head.size() - tail.size());
     EXPECT_EQ(system_text.find_first_of("\r\n"), std::string::npos) << message;
+    EXPECT_NE(system_text, "Unknown error");
   }
   CloseHandle(holder);
 }

@@ -1,0 +1,197 @@
+// The vault's files in a real data folder: creating, opening and changing
+// vault.json, setting the old data aside when the password is forgotten,
+// and removing the vault.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/utf.h"
+#include "store/vault.h"
+#include "store/vault_file.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes bytes_of(std::string_view text) { return {text.begin(), text.end()}; }
+
+void remove_tree(const std::wstring& path) {
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &data);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = data.cFileName;
+      if (name == L"." || name == L"..") continue;
+      const std::wstring child = path + L"\\" + name;
+      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        remove_tree(child);
+      } else {
+        DeleteFileW(child.c_str());
+      }
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+  }
+  RemoveDirectoryW(path.c_str());
+}
+
+std::vector<std::string> names_in(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW(to_wide(folder + "\\*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::string name = to_utf8(data.cFileName);
+    if (name != "." && name != "..") names.push_back(name);
+  } while (FindNextFileW(find, &data));
+  FindClose(find);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::optional<std::string> read_all(const std::string& path) {
+  HANDLE file = CreateFileW(to_wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::string out;
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) out.append(buffer, got);
+  CloseHandle(file);
+  return out;
+}
+
+void write_all(const std::string& path, std::string_view bytes) {
+  HANDLE file = CreateFileW(to_wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  DWORD written = 0;
+  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
+class VaultFolder : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    wchar_t buffer[MAX_PATH + 1];
+    const DWORD length = GetTempPathW(MAX_PATH + 1, buffer);
+    root_ = std::wstring(buffer, length) + L"nimbol-vault-" + std::to_wstring(GetCurrentProcessId()) + L"-\x00e9";
+    remove_tree(root_);
+    ASSERT_TRUE(CreateDirectoryW(root_.c_str(), nullptr));
+    folder = to_utf8(root_);
+  }
+  void TearDown() override { remove_tree(root_); }
+
+  std::string folder;
+
+ private:
+  std::wstring root_;
+};
+
+TEST_F(VaultFolder, CreatedVaultOpensWithItsPasswordOnly) {
+  EXPECT_FALSE(vault_exists(folder));
+  const Bytes master(32, 0x5a);
+  ASSERT_TRUE(create_vault(folder, master, bytes_of("first")).has_value());
+  EXPECT_TRUE(vault_exists(folder));
+  EXPECT_EQ(names_in(folder), (std::vector<std::string>{"vault.json"}));  // no temporary left
+
+  const auto text = read_all(folder + "\\vault.json");
+  ASSERT_TRUE(text.has_value());
+  auto file = parse_vault_file(*text);
+  ASSERT_TRUE(file.has_value());
+  EXPECT_EQ(*text, serialize_vault_file(*file));
+  EXPECT_EQ(file->salt.size(), 16u);
+  EXPECT_EQ(file->key.size(), 60u);
+
+  auto opened = open_vault(folder, bytes_of("first"));
+  ASSERT_TRUE(opened.has_value()) << opened.error();
+  EXPECT_EQ(Bytes(opened->span().begin(), opened->span().end()), master);
+  auto refused = open_vault(folder, bytes_of("First"));
+  ASSERT_FALSE(refused.has_value());
+  EXPECT_EQ(refused.error(), "That is not the password.");
+}
+
+TEST_F(VaultFolder, ChangingThePasswordRewrapsTheSameMasterKey) {
+  const Bytes master(32, 0x17);
+  ASSERT_TRUE(create_vault(folder, master, bytes_of("old")).has_value());
+  const auto before = read_all(folder + "\\vault.json");
+  ASSERT_TRUE(create_vault(folder, master, bytes_of("new")).has_value());
+  const auto after = read_all(folder + "\\vault.json");
+  ASSERT_TRUE(before && after);
+  EXPECT_NE(*before, *after);
+  EXPECT_FALSE(open_vault(folder, bytes_of("old")).has_value());
+  auto opened = open_vault(folder, bytes_of("new"));
+  ASSERT_TRUE(opened.has_value());
+  EXPECT_EQ(Bytes(opened->span().begin(), opened->span().end()), master);
+}
+
+TEST_F(VaultFolder, MissingOrDamagedVaultReadsAsAWrongPassword) {
+  for (const char* content : {static_cast<const char*>(nullptr), "", "{\"salt\":\"00\",\"key\":\"00\"}", "\xff\xfe"}) {
+    if (content != nullptr) write_all(folder + "\\vault.json", content);
+    auto refused = open_vault(folder, bytes_of("pw"));
+    ASSERT_FALSE(refused.has_value());
+    EXPECT_EQ(refused.error(), "That is not the password.");
+  }
+}
+
+TEST_F(VaultFolder, AFailedWriteKeepsThePreviousVault) {
+  const Bytes master(32, 1);
+  ASSERT_TRUE(create_vault(folder, master, bytes_of("kept")).has_value());
+  const auto before = read_all(folder + "\\vault.json");
+  // A folder squatting on the temporary name makes the atomic write fail.
+  ASSERT_TRUE(CreateDirectoryW(to_wide(folder + "\\vault.json.tmp").c_str(), nullptr));
+  EXPECT_FALSE(create_vault(folder, Bytes(32, 2), bytes_of("lost")).has_value());
+  EXPECT_EQ(read_all(folder + "\\vault.json"), before);
+  EXPECT_TRUE(open_vault(folder, bytes_of("kept")).has_value());
+  EXPECT_FALSE(create_vault(folder + "\\no such folder", master, bytes_of("x")).has_value());
+}
+
+TEST_F(VaultFolder, ForgettingSetsEverythingAsideUnderOneTime) {
+  ASSERT_TRUE(create_vault(folder, Bytes(32, 3), bytes_of("pw")).has_value());
+  write_all(folder + "\\session.dat", "index");
+  ASSERT_TRUE(CreateDirectoryW(to_wide(folder + "\\tabs").c_str(), nullptr));
+  write_all(folder + "\\tabs\\1.dat", "text");
+  write_all(folder + "\\config.json", "{}");
+
+  FILETIME start{};
+  GetSystemTimePreciseAsFileTime(&start);
+  const std::uint64_t before = unix_seconds_from_file_time(
+      (static_cast<std::uint64_t>(start.dwHighDateTime) << 32) | start.dwLowDateTime);
+  EXPECT_TRUE(forget_vault(folder));
+  EXPECT_FALSE(vault_exists(folder));
+
+  const auto names = names_in(folder);
+  ASSERT_EQ(names.size(), 4u);
+  EXPECT_EQ(names[0], "config.json");
+  // session.dat.T.bak, tabs.T.bak, vault.json.T.bak with one T.
+  const std::string suffix = names[1].substr(std::string("session.dat").size());
+  EXPECT_EQ(names[1], "session.dat" + suffix);
+  EXPECT_EQ(names[2], "tabs" + suffix);
+  EXPECT_EQ(names[3], "vault.json" + suffix);
+  ASSERT_TRUE(suffix.starts_with(".") && suffix.ends_with(".bak"));
+  const std::uint64_t seconds = std::stoull(suffix.substr(1, suffix.size() - 5));
+  EXPECT_GE(seconds, before);
+  EXPECT_LE(seconds, before + 5);
+  EXPECT_EQ(read_all(folder + "\\tabs" + suffix + "\\1.dat"), "text");
+  EXPECT_EQ(read_all(folder + "\\session.dat" + suffix), "index");
+}
+
+TEST_F(VaultFolder, ForgettingWithOnlySomeEntriesMovesThoseThatExist) {
+  write_all(folder + "\\session.dat", "index");
+  EXPECT_TRUE(forget_vault(folder));
+  const auto names = names_in(folder);
+  ASSERT_EQ(names.size(), 1u);
+  EXPECT_TRUE(names[0].starts_with("session.dat.") && names[0].ends_with(".bak"));
+}
+
+TEST_F(VaultFolder, DeletingTheVaultLeavesNoPassword) {
+  ASSERT_TRUE(create_vault(folder, Bytes(32, 4), bytes_of("pw")).has_value());
+  EXPECT_TRUE(delete_vault(folder).has_value());
+  EXPECT_FALSE(vault_exists(folder));
+  EXPECT_TRUE(delete_vault(folder).has_value());  // nothing to delete is no failure
+}
+
+}  // namespace
