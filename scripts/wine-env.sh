@@ -20,6 +20,9 @@ nimbol_wine_prefix() {
   fi
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineboot -i >/dev/null 2>&1 || true
+    # Without a window manager, Wine's managed windows cost about two seconds
+    # per dialog shown and closed; unmanaged ones behave like Windows here.
+    "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
   fi
   wineserver -p >/dev/null 2>&1 || true
 }

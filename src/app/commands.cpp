@@ -12,6 +12,8 @@
 #include "app/command_ids.h"
 #include "app/frame.h"
 #include "editor/editor.h"
+#include "editor/file_dialog.h"
+#include "editor/saving.h"
 #include "editor/tabs.h"
 #include "store/settings.h"
 #include "ui/theme.h"
@@ -49,6 +51,10 @@ void toggle_setting(Member member) {
   save_config(config);
 }
 
+void open_file() {
+  if (const std::optional<std::string> path = file_dialog(active().frame, {}, false)) open_path(*path);
+}
+
 void next_tab(bool forward) {
   const ActiveTab a = active();
   const std::size_t n = a.count == 0 ? 1 : a.count;
@@ -61,6 +67,15 @@ void dispatch_command(std::uint16_t id) {
   switch (id) {
     case CMD_NEW_TAB:
       activate_tab(new_tab());
+      break;
+    case CMD_OPEN:
+      open_file();
+      break;
+    case CMD_SAVE:
+      (void)save_tab(active().index, false);
+      break;
+    case CMD_SAVE_AS:
+      (void)save_tab(active().index, true);
       break;
     case CMD_CLOSE_TAB:
       close_tab(active().index);
@@ -118,12 +133,9 @@ void dispatch_command(std::uint16_t id) {
       set_theme(Theme::Dark);
       break;
 
-    // Owned by parts that join later: opening and saving files, printing,
-    // the private clipboard, time/date, the font dialog, privacy settings,
-    // passwords, find and replace, about, updates and installing.
-    case CMD_OPEN:
-    case CMD_SAVE:
-    case CMD_SAVE_AS:
+    // Owned by parts that join later: printing, the private clipboard,
+    // time/date, the font dialog, privacy settings, passwords, find and
+    // replace, about, updates and installing.
     case CMD_PRINT:
     case CMD_CUT:
     case CMD_COPY:

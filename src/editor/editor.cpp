@@ -15,6 +15,7 @@
 #include "base/utf.h"
 #include "editor/suppress_change.h"
 #include "store/settings.h"
+#include "ui/dpi.h"
 #include "ui/theme.h"
 
 namespace {

@@ -65,6 +65,11 @@ class WindowsSaveFiles final : public SaveFiles {
   }
 
   std::uint32_t move_into_place() override {
+    // A read-only file is never overwritten. Windows refuses this move by
+    // itself, but not every file system or emulation of it does, and this
+    // move is also the fallback after a refused replacement.
+    const DWORD attributes = GetFileAttributesW(target_.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return ERROR_ACCESS_DENIED;
     if (!MoveFileExW(temporary_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
       return last_error();
     }

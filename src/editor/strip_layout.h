@@ -67,8 +67,8 @@ StripHit strip_hit_test(const StripLayout& layout, std::int32_t x, std::int32_t 
 // right edge lies right of x, else the last tab. Empty without tabs.
 std::optional<std::size_t> drag_target(const StripLayout& layout, std::int32_t x);
 
-// The strip's mouse state. Drag states keep their numbers for anyone who
-// logs or compares them.
+// Where a left-button drag on a tab stands: pressed but not yet pulled far
+// enough, moving the tab, or nothing going on.
 enum class DragState : std::uint8_t { Pressed = 0, Dragging = 1, Idle = 2 };
 
 struct TabMove {
@@ -77,6 +77,7 @@ struct TabMove {
   bool operator==(const TabMove&) const = default;
 };
 
+// The strip's mouse state: what is hovered and how a drag stands.
 struct StripMouse {
   StripPart hover_part = StripPart::None;
   std::size_t hover_index = 0;
@@ -106,12 +107,11 @@ struct StripMouse {
 
 // Where each piece of a tab is painted, for one tab of a layout.
 struct TabPaintGeometry {
-  EdgeRect title;          // where the title text goes (may be empty on a narrow tab)
-  std::optional<EdgeRect> dot;  // the modified marker's bounding box
-  // The close button, when close buttons are shown.
-  bool has_close = false;
-  EdgeRect close_hover;    // the highlight behind a hovered close button
-  EdgePoint cross_a_from, cross_a_to, cross_b_from, cross_b_to;
+  EdgeRect title;                // the title text; empty on a very narrow tab
+  std::optional<EdgeRect> dot;   // the modified marker's bounding box
+  bool has_close = false;        // close buttons are shown; the fields below apply
+  EdgeRect close_hover;          // the face behind a hovered close button
+  EdgePoint cross_a_from, cross_a_to, cross_b_from, cross_b_to;  // its two strokes
 };
 
 TabPaintGeometry tab_paint_geometry(const StripLayout& layout, std::size_t index, bool dirty,

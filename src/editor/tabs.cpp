@@ -9,6 +9,7 @@
 #include "app/app_state.h"
 #include "app/frame.h"
 #include "editor/editor.h"
+#include "editor/saving.h"
 #include "editor/suppress_change.h"
 #include "editor/text_codec.h"
 #include "privacy/veil_state.h"
@@ -42,10 +43,6 @@ SaveAnswer ask_save_changes(const std::string& title) {
                                          {"Save", "Don't Save", "Cancel"}, 0, 2);
   return answer == 0 ? SaveAnswer::Save : answer == 1 ? SaveAnswer::DontSave : SaveAnswer::Cancel;
 }
-
-// Saving a tab as a file joins here once saving exists; until then a tab
-// that the user wants saved stays open with its text.
-bool save_before_close(std::size_t /*index*/) { return false; }
 
 }  // namespace
 
@@ -189,7 +186,7 @@ void close_tab(std::size_t index) {
     activate_tab(index);
     switch (ask_save_changes(title)) {
       case SaveAnswer::Save:
-        if (!save_before_close(index)) return;
+        if (!save_tab(index, false)) return;
         break;
       case SaveAnswer::DontSave:
         break;

@@ -55,20 +55,6 @@ std::optional<std::uint64_t> tab_file_id(std::string_view name) {
   return value;
 }
 
-bool is_valid_utf8(std::string_view bytes) {
-  std::size_t at = 0;
-  while (at < bytes.size()) {
-    if (static_cast<unsigned char>(bytes[at]) < 0x80) {
-      ++at;
-      continue;
-    }
-    const Decoded decoded = decode_utf8_at(bytes.substr(at));
-    if (!decoded.valid) return false;
-    at += decoded.length;
-  }
-  return true;
-}
-
 RestorePlan plan_restore(std::optional<Index> index, std::vector<StoredTabFile> files) {
   std::map<std::uint64_t, StoredTabFile*> file_of;
   for (StoredTabFile& file : files) {

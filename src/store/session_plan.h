@@ -63,6 +63,3 @@ RestorePlan plan_restore(std::optional<Index> index, std::vector<StoredTabFile> 
 // plan.tabs[i] became a tab. The active tab stays active when it came
 // back; otherwise the stored position is limited to the last tab.
 std::size_t restored_active(const RestorePlan& plan, const std::vector<bool>& kept);
-
-// Whether `bytes` is entirely valid UTF-8.
-bool is_valid_utf8(std::string_view bytes);

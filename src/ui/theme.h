@@ -39,8 +39,3 @@ void apply_theme_everywhere();
 // Records the user's choice for this thread (start-up, before any window).
 void set_theme_choice(Theme choice);
 Theme theme_choice();
-
-// The editor font height for a point size: negative, the character height.
-constexpr std::int32_t font_height_for(std::int32_t points, std::uint32_t dpi) {
-  return -static_cast<std::int32_t>((static_cast<std::int64_t>(points) * dpi + 36) / 72);
-}

@@ -169,13 +169,4 @@ TEST(SecretText, ConvertsUtf16LikeTheRestOfTheProgram) {
   }
 }
 
-TEST(SecretText, TheLongestFieldFits) {
-  // 255 characters, each needing the most bytes a single unit can take.
-  const std::wstring text(255, wchar_t(0xFFFF));
-  const SecureBuffer out = secure_utf8_from_utf16(text);
-  ASSERT_EQ(out.size(), 255u * 3);
-  EXPECT_EQ(out.data()[0], 0xEF);
-  EXPECT_EQ(out.data()[764], 0xBF);
-}
-
 }  // namespace

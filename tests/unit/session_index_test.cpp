@@ -126,22 +126,6 @@ TEST(SessionIndex, ReadsEveryFormTheReaderAllows) {
   }
 }
 
-TEST(SessionIndex, ReadsTheFullRangeOfEveryNumber) {
-  auto index = parse_index(
-      R"({"active":18446744073709551615,"tabs":[{"id":18446744073709551615,"untitled":4294967295,)"
-      R"("encoding":"Ansi","eol":"Lf","dirty":false,"sel":[-2147483648,2147483647]},)"
-      R"({"id":0,"untitled":0,"encoding":"Utf8Bom","eol":"Cr","dirty":false,"sel":[0,-0]}]})");
-  ASSERT_TRUE(index.has_value()) << index.error();
-  EXPECT_EQ(index->active, std::numeric_limits<std::uint64_t>::max());
-  ASSERT_EQ(index->tabs.size(), 2u);
-  EXPECT_EQ(index->tabs[0].id, std::numeric_limits<std::uint64_t>::max());
-  EXPECT_EQ(index->tabs[0].untitled, std::numeric_limits<std::uint32_t>::max());
-  EXPECT_EQ(index->tabs[0].sel, (std::array<std::int32_t, 2>{std::numeric_limits<std::int32_t>::min(),
-                                                               std::numeric_limits<std::int32_t>::max()}));
-  EXPECT_EQ(index->tabs[1].encoding, Encoding::Utf8Bom);
-  EXPECT_EQ(index->tabs[1].eol, Eol::Cr);
-}
-
 TEST(SessionIndex, AnyFlawMakesTheWholeIndexUnreadable) {
   auto replace = [](std::string_view from, std::string_view to) {
     std::string members = full_members;

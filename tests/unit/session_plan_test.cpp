@@ -198,12 +198,4 @@ TEST(RestorePlan, AStoredActivePastTheEndIsLimitedToTheLastTab) {
   EXPECT_EQ(restored_active(huge, std::vector<bool>{true}), 0u);
 }
 
-TEST(Utf8Check, AcceptsOnlyWellFormedText) {
-  EXPECT_TRUE(is_valid_utf8(""));
-  EXPECT_TRUE(is_valid_utf8("plain \xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80"));
-  for (const char* bad : {"\x80", "\xc3", "\xc0\x80", "\xed\xa0\x80", "\xf4\x90\x80\x80", "\xff", "a\xe2\x82"}) {
-    EXPECT_FALSE(is_valid_utf8(bad)) << bad;
-  }
-}
-
 }  // namespace

@@ -57,10 +57,6 @@ TEST(StripLayout, TabsShareTheRoomUpToTheirFullWidth) {
 }
 
 TEST(StripLayout, ButtonsSpanTheFullHeight) {
-  const StripLayout layout = strip_layout(1000, 34, 96, 0);
-  EXPECT_EQ(layout.menu, (EdgeRect{0, 0, 40, 34}));
-  // With no tabs the plus button sits right after the menu button.
-  EXPECT_EQ(layout.plus, (EdgeRect{40, 0, 76, 34}));
   const StripLayout high = strip_layout(1000, 51, 144, 2);
   EXPECT_EQ(high.menu, (EdgeRect{0, 0, 60, 51}));
   EXPECT_EQ(high.tab(1), (EdgeRect{345, 0, 630, 51}));
@@ -240,34 +236,16 @@ TEST(StripDrag, TheActiveDocumentStaysActiveWhateverIsDragged) {
   }
 }
 
-TEST(StripDrag, NothingMovesWithoutAPress) {
-  const StripLayout layout = strip_layout(1000, 34, 96, 4);
-  StripMouse mouse;
-  bool hover_changed = true;
-  EXPECT_EQ(mouse.drag_to(layout, 700, DRAG_DISTANCE, hover_changed), std::nullopt);
-  EXPECT_FALSE(hover_changed);
-  mouse.press(0, 100);
-  mouse.end_drag();
-  EXPECT_EQ(mouse.drag_to(layout, 700, DRAG_DISTANCE, hover_changed), std::nullopt);
-  EXPECT_EQ(mouse.drag_state, DragState::Idle);
-}
-
 TEST(StripHover, RepaintsOnlyWhenTheLookChanges) {
   StripMouse mouse;
   EXPECT_FALSE(mouse.leave()) << "nothing hovered yet";
   EXPECT_TRUE(mouse.set_hover({StripPart::Tab, 1}));
   EXPECT_FALSE(mouse.set_hover({StripPart::Tab, 1}));
-  EXPECT_TRUE(mouse.set_hover({StripPart::Tab, 2}));
-  EXPECT_TRUE(mouse.set_hover({StripPart::Close, 2}));
-  EXPECT_TRUE(mouse.set_hover({StripPart::Close, 3}));
-  EXPECT_TRUE(mouse.set_hover({StripPart::Menu, 0}));
-  EXPECT_FALSE(mouse.set_hover({StripPart::Menu, 0}));
+  EXPECT_TRUE(mouse.set_hover({StripPart::Tab, 2})) << "another tab";
+  EXPECT_TRUE(mouse.set_hover({StripPart::Close, 2})) << "the same tab's close button";
   EXPECT_TRUE(mouse.set_hover({StripPart::Plus, 0}));
-  EXPECT_TRUE(mouse.set_hover({}));
-  EXPECT_FALSE(mouse.set_hover({}));
-  EXPECT_TRUE(mouse.set_hover({StripPart::Tab, 0}));
+  EXPECT_FALSE(mouse.set_hover({StripPart::Plus, 0}));
   EXPECT_TRUE(mouse.leave());
-  EXPECT_EQ(mouse.hover_part, StripPart::None);
   EXPECT_FALSE(mouse.leave());
 }
 

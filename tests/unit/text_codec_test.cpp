@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/utf.h"
 #include "editor/code_page.h"
 
 namespace {
@@ -124,6 +125,26 @@ TEST(TextDecoding, LenientUtf8ReplacesMaximalSubparts) {
        "\xED\x9F\xBF\xEE\x80\x80\xF4\x8F\xBF\xBF\xF0\x90\x80\x80", Encoding::Utf8Bom, false},
   };
   expect_decodes(cases);
+}
+
+TEST(TextDecoding, TheValidityCheckFindsABadByteWhereverItSits) {
+  for (const char* valid : {"", "plain", "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "\xF4\x8F\xBF\xBF"}) {
+    EXPECT_TRUE(is_valid_utf8(valid)) << valid;
+  }
+  for (const char* invalid : {"\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE2\x82", "\x80", "\xFF"}) {
+    EXPECT_FALSE(is_valid_utf8(invalid)) << invalid;
+  }
+  // ASCII is skipped eight bytes at a time: a stray byte (or a valid
+  // sequence) at any offset of those chunks, and at the very end, counts.
+  for (std::size_t at = 0; at < 24; ++at) {
+    std::string text(24, 'a');
+    text[at] = '\xE9';
+    EXPECT_FALSE(is_valid_utf8(text)) << at;
+    text.replace(at, 1, "\xC3\xA9");
+    EXPECT_TRUE(is_valid_utf8(text)) << at;
+    text.replace(at, 2, "\xE2\x82");
+    EXPECT_FALSE(is_valid_utf8(text)) << "cut at " << at;
+  }
 }
 
 TEST(TextDecoding, RefusesTextHoldingNul) {

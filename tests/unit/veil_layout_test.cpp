@@ -6,7 +6,6 @@
 #include <map>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -235,20 +234,6 @@ TEST(VeilLayoutBuild, TabBarsHaveAFixedLengthThatFitsTheTab) {
   for (const Case& c : cases) {
     EXPECT_EQ(veil_tab_bar(c.tab, c.dpi), c.bar) << c.tab.left << ".." << c.tab.right << " at " << c.dpi;
   }
-}
-
-TEST(VeilLayoutBuild, SnapshotBelongsToItsThread) {
-  VeilLayout layout;
-  layout.tab_strip_height = 34;
-  layout.line_bars = {{1, 2, 3, 4}};
-  store_veil_layout(layout);
-  EXPECT_EQ(current_veil_layout().line_bars, layout.line_bars);
-  EXPECT_EQ(current_veil_layout().tab_strip_height, 34);
-
-  std::size_t other_bars = 99;
-  std::thread([&] { other_bars = current_veil_layout().line_bars.size(); }).join();
-  EXPECT_EQ(other_bars, 0u) << "another thread starts from an empty picture";
-  store_veil_layout({});
 }
 
 }  // namespace

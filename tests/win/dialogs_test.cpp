@@ -527,20 +527,10 @@ TEST(DialogControls, EveryKindIsCreatedAsItsControlInListOrder) {
   EXPECT_TRUE(font_of(handles[9]).lfUnderline);
   EXPECT_FALSE(font_of(handles[10]).lfUnderline);
   EXPECT_EQ(std::wstring(font_of(handles[10]).lfFaceName), L"Segoe UI");
+  EXPECT_EQ(font_of(handles[10]).lfQuality, CLEARTYPE_QUALITY);
+  // One cached font per (dpi, size, underline), shared by every control.
   EXPECT_EQ(SendMessageW(handles[10], WM_GETFONT, 0, 0), reinterpret_cast<LRESULT>(dialog_font(dpi, 16, false)));
-}
-
-TEST(DialogControls, FontsAreCachedPerDpiSizeAndUnderline) {
-  HFONT a = dialog_font(96, 16, false);
-  ASSERT_NE(a, nullptr);
-  EXPECT_EQ(dialog_font(96, 16, false), a);
-  EXPECT_NE(dialog_font(96, 16, true), a);
-  EXPECT_NE(dialog_font(144, 16, false), a);
-  LOGFONTW lf{};
-  GetObjectW(dialog_font(144, 16, false), sizeof lf, &lf);
-  EXPECT_EQ(lf.lfHeight, 24);  // positive: cell height
-  EXPECT_EQ(lf.lfWeight, FW_NORMAL);
-  EXPECT_EQ(lf.lfQuality, CLEARTYPE_QUALITY);
+  EXPECT_EQ(SendMessageW(handles[0], WM_GETFONT, 0, 0), SendMessageW(handles[10], WM_GETFONT, 0, 0));
 }
 
 TEST(DialogControls, TextIsMeasuredInTheDialogFont) {

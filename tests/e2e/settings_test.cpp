@@ -1,0 +1,106 @@
+// The settings file as a user's program leaves it: read forgivingly at
+// start, written whole and in order at close, with the window's placement.
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "e2e/driver.h"
+
+namespace {
+
+using namespace e2e;
+using nlohmann::ordered_json;
+
+ordered_json settings_on_disk(const App& app) {
+  const auto text = read_file(app.data_folder() + L"\\config.json");
+  if (!text) return nullptr;
+  return ordered_json::parse(*text, nullptr, false);
+}
+
+std::vector<std::string> keys_of(const ordered_json& object) {
+  std::vector<std::string> keys;
+  for (const auto& item : object.items()) keys.push_back(item.key());
+  return keys;
+}
+
+const std::vector<std::string> key_order = {
+    "theme", "word_wrap", "always_on_top", "font_face", "font_size", "zoom", "print_labels", "window",
+    "hide_text", "reveal", "reveal_key", "mask", "idle_seconds", "hide_from_capture", "password_relock",
+    "relock_minutes"};
+
+TEST(SettingsFile, AKnownValueSurvivesACloseAndAnUnknownKeyDoesNot) {
+  App app({.config = R"({"zoom": 150, "unknown": 1})"});
+  const RECT shown = app.frame().window_rect();
+  app.close();
+  ASSERT_EQ(app.wait_exit(), 0u);
+
+  const ordered_json stored = settings_on_disk(app);
+  ASSERT_TRUE(stored.is_object());
+  EXPECT_EQ(keys_of(stored), key_order);
+  EXPECT_EQ(stored["zoom"], 150);
+  EXPECT_EQ(stored["theme"], "system");
+  EXPECT_EQ(stored["word_wrap"], true);
+  EXPECT_EQ(stored["font_face"], "Consolas");
+  EXPECT_EQ(stored["reveal"], "Focus");
+  EXPECT_EQ(stored["reveal_key"], ordered_json::parse(R"({"ctrl":true,"alt":false,"shift":false,"key":85})"));
+  EXPECT_EQ(stored["relock_minutes"], 5);
+  const ordered_json& window = stored["window"];
+  ASSERT_TRUE(window.is_object());
+  EXPECT_EQ(window["left"], shown.left);
+  EXPECT_EQ(window["top"], shown.top);
+  EXPECT_EQ(window["right"], shown.right);
+  EXPECT_EQ(window["bottom"], shown.bottom);
+  EXPECT_EQ(window["maximized"], false);
+  // Written by the program's own writer: indented, no final line break.
+  const std::string text = *read_file(app.data_folder() + L"\\config.json");
+  EXPECT_EQ(text.substr(0, 22), "{\n  \"theme\": \"system\",");
+  EXPECT_EQ(text.back(), '}');
+  EXPECT_FALSE(file_exists(app.data_folder() + L"\\config.json.tmp"));
+}
+
+TEST(SettingsFile, AFileWithOneBadValueGivesAllDefaults) {
+  App app({.config = R"({"theme": "Dark", "zoom": 150})"});
+  app.close();
+  ASSERT_EQ(app.wait_exit(), 0u);
+  const ordered_json stored = settings_on_disk(app);
+  ASSERT_TRUE(stored.is_object());
+  EXPECT_EQ(stored["theme"], "system");
+  EXPECT_EQ(stored["zoom"], 100);
+}
+
+TEST(SettingsFile, AStoredPlacementIsWhereTheWindowComesBack) {
+  App app({.config = R"({"window": {"left": 50, "top": 40, "right": 750, "bottom": 540, "maximized": false}})"});
+  const RECT r = app.frame().window_rect();
+  EXPECT_EQ(r.left, 50);
+  EXPECT_EQ(r.top, 40);
+  EXPECT_EQ(r.right, 750);
+  EXPECT_EQ(r.bottom, 540);
+}
+
+TEST(SettingsFile, AMaximisedWindowClosedComesBackMaximisedWithItsNormalRectangle) {
+  const char* placed = R"({"window": {"left": 60, "top": 50, "right": 660, "bottom": 450, "maximized": false}})";
+  App first({.config = placed});
+  ShowWindow(first.frame().hwnd(), SW_MAXIMIZE);
+  ASSERT_TRUE(eventually([&] { return IsZoomed(first.frame().hwnd()) != FALSE; }));
+  first.close();
+  ASSERT_EQ(first.wait_exit(), 0u);
+  const ordered_json stored = settings_on_disk(first);
+  EXPECT_EQ(stored["window"]["maximized"], true);
+  EXPECT_EQ(stored["window"]["left"], 60);
+  EXPECT_EQ(stored["window"]["bottom"], 450);
+
+  App second(first, {});
+  EXPECT_TRUE(eventually([&] { return IsZoomed(second.frame().hwnd()) != FALSE; }));
+  WINDOWPLACEMENT placement{sizeof placement};
+  GetWindowPlacement(second.frame().hwnd(), &placement);
+  EXPECT_EQ(placement.rcNormalPosition.left, 60);
+  EXPECT_EQ(placement.rcNormalPosition.bottom, 450);
+}
+
+TEST(SettingsFile, AlwaysOnTopFromTheSettingsIsAppliedAtStart) {
+  App app({.config = R"({"always_on_top": true})"});
+  EXPECT_TRUE(eventually([&] { return (GetWindowLongW(app.frame().hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }));
+}
+
+}  // namespace
