@@ -2,6 +2,8 @@
 # Starts the built nimbol.exe under Wine on a virtual display with the given
 # settings and arguments, saves a screenshot, and closes it again:
 #   scripts/screenshot.sh OUT.png 'CONFIG-JSON' [ARGS...]
+# NIMBOL_SHOT_STEPS may hold drive.exe commands run before the picture is
+# taken, separated by ";" (for example "new-tab;type hello;hover 120 17").
 # Uses the prefix in build/wineprefix, whose data folder it overwrites.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -21,6 +23,15 @@ xvfb-run -a -s "-screen 0 1000x700x24" bash -c '
   "$WINE64" build/windows/nimbol.exe "$@" &
   app=$!
   "$WINE64" build/windows/drive.exe wait
+  IFS=";" read -ra steps <<< "${NIMBOL_SHOT_STEPS:-}"
+  for step in "${steps[@]}"; do
+    read -ra words <<< "$step"
+    if [ "${words[0]}" = type ]; then
+      "$WINE64" build/windows/drive.exe type "${step#type }"
+    else
+      "$WINE64" build/windows/drive.exe "${words[@]}"
+    fi
+  done
   import -window root "$NIMBOL_SHOT_OUT"
   "$WINE64" build/windows/drive.exe close || kill $app
   wait $app || true

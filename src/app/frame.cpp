@@ -15,12 +15,15 @@
 #include "app/commands.h"
 #include "app/frame_messages.h"
 #include "base/utf.h"
+#include "editor/editor.h"
 #include "editor/suppress_change.h"
 #include "editor/tabs.h"
 #include "privacy/veil.h"
 #include "privacy/veil_state.h"
+#include "store/session_store.h"
 #include "store/settings.h"
 #include "ui/dpi.h"
+#include "ui/message_box.h"
 #include "ui/theme.h"
 
 namespace {
@@ -44,10 +47,30 @@ void move_child(HWND child, int x, int y, int width, int height) {
   if (child) SetWindowPos(child, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// Whether a modified tab holds text that only the session store would have
+// kept.
+bool unsaved_text_would_be_lost() {
+  std::vector<HWND> editors;
+  {
+    auto state = app_state().borrow();
+    if (!state) return false;
+    for (const Tab& tab : state->tabs) {
+      if (tab.dirty) editors.push_back(tab.editor);
+    }
+  }
+  return std::any_of(editors.begin(), editors.end(), [](HWND editor) { return editor_has_text(editor); });
+}
+
 void on_close(HWND frame) {
   // Every tab is kept by the session store; only when that cannot be done
   // and unsaved text would be lost does closing need the user's word.
-  // (The store and the question join here once the session store exists.)
+  if (!store_session() && unsaved_text_would_be_lost()) {
+    const std::size_t answer = message_box(
+        frame, false,
+        "Nimbol could not store its tabs, so the text that is not saved as a file would be lost.\n\nClose anyway?",
+        {"Close Anyway", "Cancel"}, 1, 1);
+    if (answer != 0) return;
+  }
 
   WINDOWPLACEMENT placement{};
   placement.length = sizeof placement;
@@ -222,8 +245,15 @@ LRESULT CALLBACK frame_proc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
       on_close(window);
       return 0;
     case WM_QUERYENDSESSION:
-      // The program never holds up a log-off or shutdown.
+      // The program never holds up a log-off or shutdown, but keeps the tabs.
+      static_cast<void>(store_session());
       return TRUE;
+    case WM_TIMER:
+      if (wparam == TIMER_STORE) {
+        on_store_timer();
+        return 0;
+      }
+      break;
     case WM_ERASEBKGND:
       return 1;  // the children cover the client area
     case WM_SETTINGCHANGE:

@@ -22,6 +22,7 @@
 #include "editor/tab_strip.h"
 #include "editor/tabs.h"
 #include "privacy/veil.h"
+#include "store/session_store.h"
 #include "store/settings.h"
 #include "ui/dpi.h"
 #include "ui/status_bar.h"
@@ -114,6 +115,8 @@ int run_normal(const std::vector<std::wstring>& args) {
   LoadLibraryW(L"Msftedit.dll");
   Config config = load_settings_and_theme();
 
+  std::optional<SecureBuffer> vault_key;  // the vault's unlock-at-start flow joins here and yields the key
+
   Windows w{};
   if (!create_windows(w)) return 0;
 
@@ -121,6 +124,8 @@ int run_normal(const std::vector<std::wstring>& args) {
   HFONT font = create_editor_font(config.font_face, config.font_size, dpi);
   const std::optional<WindowPos> stored_window = config.window;
   const Reveal stored_reveal = config.reveal;
+  std::optional<SessionStore> store = open_store(std::move(vault_key));
+  const bool store_unavailable = !store;
 
   AppState state;
   state.config = std::move(config);
@@ -129,7 +134,10 @@ int run_normal(const std::vector<std::wstring>& args) {
   state.veil = w.veil;
   state.status_bar = w.status_bar;
   state.font.reset(font);
+  state.store = std::move(store);
   app_state().emplace(std::move(state));
+
+  restore_session();
 
   for (const std::wstring& file : files) open_path(to_utf8(file));
   for (const std::string& path : take_pending_open_paths()) open_path(path);
@@ -144,6 +152,7 @@ int run_normal(const std::vector<std::wstring>& args) {
 
   place_and_show(w.frame, stored_window);
   SetForegroundWindow(w.frame);
+  if (store_unavailable) warn_store_unavailable();
 
   UniqueAccel accelerators(create_accelerators());
   run_message_loop(w.frame, accelerators.get());

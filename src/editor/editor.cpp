@@ -8,6 +8,8 @@
 
 #include "editor/editor.h"
 
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "app/app_state.h"
@@ -105,7 +107,10 @@ std::string get_selected_text(HWND editor) {
   if (range.cpMax <= range.cpMin) return {};
   const auto length = static_cast<std::size_t>(range.cpMax - range.cpMin);
   if (length > max_selected_text) return {};
-  std::wstring buffer(length + 1, L'\0');
+  // The message is given no buffer size. The control writes paragraph ends
+  // as single CRs; the room for a second unit per character only keeps a
+  // control that wrote CR LF from running past the end.
+  std::wstring buffer(2 * length + 1, L'\0');
   SendMessageW(editor, EM_GETSELTEXT, 0, reinterpret_cast<LPARAM>(buffer.data()));
   return to_utf8(std::wstring_view(buffer.c_str()));
 }
@@ -117,6 +122,7 @@ HFONT create_editor_font(std::string_view face, std::int32_t points, UINT dpi) {
 }
 
 void apply_editor_font(HFONT font) {
+  if (!font) return;
   UniqueFont previous;
   {
     auto state = app_state().borrow();
@@ -134,12 +140,12 @@ void apply_editor_font(HFONT font) {
   // `previous` is deleted here, after no editor uses it any more.
 }
 
-std::int32_t current_zoom() {
+std::int64_t current_zoom() {
   auto state = app_state().borrow();
   return state ? state->config.zoom : 100;
 }
 
-void set_zoom(std::int32_t percent) {
+void set_zoom(std::int64_t percent) {
   const std::int32_t zoom = clamp_zoom(percent);
   Config config;
   {

@@ -25,13 +25,17 @@ void set_selection(HWND editor, CHARRANGE range);
 std::string get_selected_text(HWND editor);
 
 HFONT create_editor_font(std::string_view face, std::int32_t points, UINT dpi);
-// Gives a newly created font to every editor, then deletes the old one.
+// Gives a newly created font to every editor, then deletes the old one. The
+// state takes ownership of `font`; a null font (creation failed) leaves the
+// editors with the font they have.
 void apply_editor_font(HFONT font);
 
 // The zoom every editor shows, clamped to 20..500, stored in the settings.
-void set_zoom(std::int32_t percent);
-std::int32_t current_zoom();
-constexpr std::int32_t clamp_zoom(std::int32_t percent) {
-  return percent <= 20 ? 20 : percent > 500 ? 500 : percent;
+// Wider than the stored value, so that a step from any stored zoom (the
+// settings file may hold any 32-bit number) cannot overflow.
+void set_zoom(std::int64_t percent);
+std::int64_t current_zoom();
+constexpr std::int32_t clamp_zoom(std::int64_t percent) {
+  return percent <= 20 ? 20 : percent > 500 ? 500 : static_cast<std::int32_t>(percent);
 }
 void toggle_word_wrap();

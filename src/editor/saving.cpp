@@ -24,6 +24,7 @@
 #include "editor/file_dialog.h"
 #include "editor/save_plan.h"
 #include "editor/tab_model.h"
+#include "store/session_store.h"
 #include "ui/message_box.h"
 
 namespace {
@@ -131,7 +132,6 @@ void record_saved(std::uint64_t id, std::string target, Encoding used) {
   for (Tab& tab : state->tabs) {
     if (tab.id != id) continue;
     mark_saved(tab, std::move(target), used);
-    // The session store joins here: the tab's stored text is deleted, since the file now holds it.
     return;
   }
 }
@@ -190,7 +190,10 @@ bool save_tab(std::size_t index, bool save_as) {
   }
 
   record_saved(facts->tab.id, std::move(target), prepared.encoded.encoding);
+  // The file now holds the text, so its stored copy goes; the index still
+  // has to learn the tab's new path.
+  delete_tab_file(facts->tab.id);
   refresh_title();
-  // The session store joins here: its write timer restarts, to store the index with the tab's new path.
+  schedule_store();
   return true;
 }

@@ -20,6 +20,7 @@
 #include "base/utf.h"
 #include "editor/strip_layout.h"
 #include "editor/tabs.h"
+#include "store/session_store.h"
 #include "ui/controls.h"
 #include "ui/theme.h"
 
@@ -66,9 +67,11 @@ void track_leave(HWND window) {
 void open_main_menu(HWND /*strip*/) {}
 
 // The strip order changed under a drag. The order is part of the stored
-// session, so the session store's write timer restarts here as well
-// (schedule_store) once the store exists.
-void tab_order_changed(HWND strip) { repaint(strip); }
+// session, so the session store's write timer restarts as well.
+void tab_order_changed(HWND strip) {
+  repaint(strip);
+  schedule_store();
+}
 
 // Buttons speak to the frame the way menu items do.
 void post_command(HWND strip, WORD command) {

@@ -13,6 +13,7 @@
 #include "editor/suppress_change.h"
 #include "editor/text_codec.h"
 #include "privacy/veil_state.h"
+#include "store/session_store.h"
 #include "ui/message_box.h"
 
 namespace {
@@ -89,7 +90,8 @@ void activate_tab(std::size_t index) {
     SetFocus(next);
   }
   refresh_title();
-  // The session store's write timer restarts here once the store exists.
+  // The active tab is part of the stored session.
+  schedule_store();
 }
 
 Result<void> load_file_into_tab(std::size_t index, const std::string& path) {
@@ -103,17 +105,21 @@ Result<void> load_file_into_tab(std::size_t index, const std::string& path) {
     editor = state->tabs[index].editor;
   }
   set_editor_text(editor, decoded->text);
-  auto state = app_state().borrow();
-  if (!state || index >= state->tabs.size()) return {};
-  Tab& tab = state->tabs[index];
-  tab.path = path;
-  tab.dirty = false;
-  tab.store_pending = false;
-  tab.lossy = decoded->lossy;
-  tab.eol = decoded->eol;
-  tab.encoding = decoded->encoding;
-  // The tab's stored copy is deleted here once the session store exists:
-  // the file now holds the text.
+  std::uint64_t id = 0;
+  {
+    auto state = app_state().borrow();
+    if (!state || index >= state->tabs.size()) return {};
+    Tab& tab = state->tabs[index];
+    tab.path = path;
+    tab.dirty = false;
+    tab.store_pending = false;
+    tab.lossy = decoded->lossy;
+    tab.eol = decoded->eol;
+    tab.encoding = decoded->encoding;
+    id = tab.id;
+  }
+  // The file now holds the text; a stored copy would only be stale.
+  delete_tab_file(id);
   return {};
 }
 
@@ -161,7 +167,7 @@ void mark_modified(HWND editor) {
       break;
     }
   }
-  // The session store's write timer restarts here once the store exists.
+  schedule_store();
   if (strip) InvalidateRect(strip, nullptr, FALSE);
 }
 
@@ -212,7 +218,7 @@ void close_tab(std::size_t index) {
     active = state->active;
   }
   DestroyWindow(editor);
-  // The tab's stored copy is deleted here once the session store exists.
+  delete_tab_file(id);
   if (remaining) {
     activate_tab(active);
   } else {

@@ -1,7 +1,12 @@
 #pragma once
 // Where the tabs are kept between runs: the data folder and, while a
 // password is set and unlocked, the vault's master key.
+//
+// The operations below are the Windows layer and run on the GUI thread.
+// None of them may be called while the application state is borrowed: they
+// borrow it themselves, and they talk to editors and message boxes.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -11,3 +16,39 @@ struct SessionStore {
   std::string dir;                       // %APPDATA%\Nimbol, UTF-8
   std::optional<SecureBuffer> vault_key;  // 32 bytes while a password is set
 };
+
+// The store in %APPDATA%\Nimbol, with its folder "tabs" created, or none when
+// APPDATA is not set or the folder cannot be made (the key is then wiped).
+std::optional<SessionStore> open_store(std::optional<SecureBuffer> vault_key);
+
+// (Re)starts the frame's two-second store timer.
+void schedule_store();
+
+// Writes the text of every tab that changed since the last run (deleting the
+// stored text of clean or empty tabs), then the index of all tabs. False
+// when anything failed or there is no store; tabs whose text could not be
+// written stay pending for the next run.
+[[nodiscard]] bool store_session();
+
+// The frame's store timer: store, and when that fails try again two seconds
+// later (while there is a store) and warn, once per run.
+void on_store_timer();
+
+// Rebuilds the tabs of the previous run into the empty tab list, sets
+// `next_id` and `active`. Nothing without a store.
+void restore_session();
+
+// Removes the stored text of that tab, if any; errors are ignored.
+void delete_tab_file(std::uint64_t id);
+
+// Rewrites the index and every stored tab text under a new protection: the
+// password form with `new_key`, the per-user system protection without.
+// True only when everything that was stored could be rewritten. On false
+// some files may still need the previous key, so the vault must stay; the
+// store then keeps a key that opens everything written (the new one when
+// there is one, else the previous one). Without a store, false: nothing
+// could be rewritten, and `new_key` is wiped.
+[[nodiscard]] bool rekey_store(std::optional<SecureBuffer> new_key);
+
+// The one warning per run that tabs cannot be stored.
+void warn_store_unavailable();

@@ -48,7 +48,7 @@ TEST(Saving, CtrlSWritesTheFileInTheEncodingAndLineEndsItCameWith) {
   };
   const Case cases[] = {
       {L"bom-lf.txt", "\xEF\xBB\xBF" "first\nsecond\n", "\xEF\xBB\xBF" "first\nsecond\nthird\n"},
-      {L"utf16.txt", std::string("\xFF\xFE" "a\0\r\0\n\0", 8), std::string("\xFF\xFE" "a\0\r\0\n\0t\0h\0i\0r\0d\0\r\0\n\0", 20)},
+      {L"utf16.txt", std::string("\xFF\xFE" "a\0\r\0\n\0", 8), std::string("\xFF\xFE" "a\0\r\0\n\0t\0h\0i\0r\0d\0\r\0\n\0", 22)},
       {L"mac.txt", "first\rsecond\r", "first\rsecond\rthird\r"},
   };
   for (const Case& c : cases) {
@@ -208,7 +208,10 @@ TEST(Saving, CtrlOOpensTheChosenFile) {
   app.press('O', ctrl);
   const Window dialog = app.wait_for_window(L"#32770");
   ASSERT_TRUE(dialog);
+  // The dialog window exists a moment before its controls do.
+  ASSERT_TRUE(eventually([&] { return file_name_field(dialog).visible(); }));
   file_name_field(dialog).send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+  ASSERT_EQ(file_name_field(dialog).text(), path);
   dialog.post(WM_COMMAND, IDOK);
   EXPECT_TRUE(eventually([&] { return app.title() == L"chosen.txt - Nimbol"; }));
   EXPECT_EQ(app.editor_text(app.active_editor()), L"chosen text");

@@ -1,6 +1,10 @@
-// A small command for scripts that run Nimbol under Wine (`make run`):
-//   drive wait   waits until the frame is shown and painted
-//   drive close  closes the frame the way a user would and waits for the end
+// A small command for scripts that run Nimbol under Wine (`make run`,
+// scripts/screenshot.sh):
+//   drive wait          waits until the frame is shown and painted
+//   drive close         closes the frame the way a user would and waits for the end
+//   drive type TEXT     types TEXT into the program
+//   drive new-tab       presses Ctrl+N
+//   drive hover X Y     moves the mouse to X, Y of the frame's client area
 // Exit code 0 on success, 1 when the frame did not appear or did not close.
 
 #include <windows.h>
@@ -22,6 +26,37 @@ bool wait_for(auto condition, std::chrono::milliseconds timeout) {
   return false;
 }
 
+void send_key(WORD vk, bool up) {
+  INPUT input{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = vk;
+  input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  SendInput(1, &input, sizeof input);
+}
+
+void type_text(const wchar_t* text) {
+  for (const wchar_t* c = text; *c; ++c) {
+    INPUT input[2]{};
+    input[0].type = INPUT_KEYBOARD;
+    input[0].ki.wScan = *c;
+    input[0].ki.dwFlags = KEYEVENTF_UNICODE;
+    input[1] = input[0];
+    input[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+    SendInput(2, input, sizeof(INPUT));
+  }
+}
+
+void move_mouse(HWND frame, int x, int y) {
+  POINT p{x, y};
+  ClientToScreen(frame, &p);
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dx = MulDiv(p.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+  input.mi.dy = MulDiv(p.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+  input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  SendInput(1, &input, sizeof input);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -37,6 +72,22 @@ int wmain(int argc, wchar_t** argv) {
     PostMessageW(frame, WM_CLOSE, 0, 0);
     return wait_for([] { return find_frame() == nullptr; }, 20s) ? 0 : 1;
   }
-  std::fputs("usage: drive wait|close\n", stderr);
+  HWND frame = find_frame();
+  if (frame && argc >= 2) SetForegroundWindow(frame);
+  if (frame && argc == 3 && wcscmp(argv[1], L"type") == 0) {
+    type_text(argv[2]);
+  } else if (frame && argc == 2 && wcscmp(argv[1], L"new-tab") == 0) {
+    send_key(VK_CONTROL, false);
+    send_key('N', false);
+    send_key('N', true);
+    send_key(VK_CONTROL, true);
+  } else if (frame && argc == 4 && wcscmp(argv[1], L"hover") == 0) {
+    move_mouse(frame, _wtoi(argv[2]), _wtoi(argv[3]));
+  } else {
+    std::fputs("usage: drive wait|close|type TEXT|new-tab|hover X Y\n", stderr);
+    return 2;
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(400));
+  return 0;
   return 2;
 }

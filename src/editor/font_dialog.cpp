@@ -1,0 +1,89 @@
+// The Font command. The system's dialog does the choosing; this file starts
+// it on the font the editors show and turns its answer into the settings'
+// face and whole-point size, from which the shared editor font is made anew.
+
+#include <windows.h>
+
+#include <commdlg.h>
+
+#include "editor/font_dialog.h"
+
+#include <algorithm>
+
+#include "app/app_state.h"
+#include "app/frame.h"
+#include "editor/editor.h"
+#include "editor/font_choice.h"
+#include "store/settings.h"
+#include "ui/dpi.h"
+#include "ui/theme.h"
+
+namespace {
+
+constexpr DWORD font_dialog_flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT | CF_NOVERTFONTS;
+static_assert(font_dialog_flags == 0x01000041);
+static_assert(sizeof(CHOOSEFONTW) == 104);
+static_assert(sizeof(LOGFONTW::lfFaceName) / sizeof(wchar_t) == FACE_FIELD_UNITS);
+
+}  // namespace
+
+LOGFONTW font_dialog_logfont(std::string_view face, std::int32_t points, UINT dpi) {
+  LOGFONTW logfont{};
+  logfont.lfHeight = font_height_for(points, dpi);
+  const FaceField field = face_field(face);
+  std::copy(field.begin(), field.end(), logfont.lfFaceName);
+  return logfont;
+}
+
+CHOOSEFONTW font_dialog_request(HWND owner, LOGFONTW& logfont) {
+  CHOOSEFONTW request{};
+  request.lStructSize = sizeof request;
+  request.hwndOwner = owner;
+  request.hDC = nullptr;
+  request.lpLogFont = &logfont;
+  request.iPointSize = 0;
+  request.Flags = font_dialog_flags;
+  request.rgbColors = palette().text_color;
+  request.lCustData = 0;
+  // The dark dialog hook joins here, with CF_ENABLEHOOK, once dark dialog styling exists.
+  request.lpfnHook = nullptr;
+  request.lpTemplateName = nullptr;
+  request.hInstance = nullptr;
+  request.lpszStyle = nullptr;
+  request.nSizeMin = 0;
+  request.nSizeMax = 0;
+  return request;
+}
+
+std::optional<ChosenFont> font_dialog(HWND owner, std::string_view face, std::int32_t points, UINT dpi) {
+  LOGFONTW logfont = font_dialog_logfont(face, points, dpi);
+  CHOOSEFONTW request = font_dialog_request(owner, logfont);
+  if (!ChooseFontW(&request)) return std::nullopt;
+  FaceField chosen{};
+  std::copy(std::begin(logfont.lfFaceName), std::end(logfont.lfFaceName), chosen.begin());
+  return ChosenFont{face_from_field(chosen), points_from_tenths(request.iPointSize)};
+}
+
+void choose_editor_font(HWND frame) {
+  std::string face;
+  std::int32_t points = 0;
+  {
+    auto state = app_state().borrow();
+    if (!state) return;
+    face = state->config.font_face;
+    points = state->config.font_size;
+  }
+  const std::optional<ChosenFont> chosen = font_dialog(frame, face, points, frame_dpi(frame));
+  if (!chosen) return;
+
+  Config config;
+  {
+    auto state = app_state().borrow();
+    if (!state) return;
+    state->config.font_face = chosen->face;
+    state->config.font_size = chosen->points;
+    config = state->config;
+  }
+  save_config(config);
+  apply_editor_font(create_editor_font(chosen->face, chosen->points, frame_dpi(frame)));
+}

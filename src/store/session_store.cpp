@@ -1,0 +1,415 @@
+// Every tab outlives the program, saved as a file or not. This file keeps
+// them in the data folder: the protected text of each modified tab in
+// "tabs", and a protected index of all tabs in "session.dat", written two
+// seconds after the last change and when the program ends, read back once
+// at start-up. Nothing reaches the disk unprotected, and no stored text is
+// deleted unless the tab it belongs to no longer needs it: a file the
+// program cannot read today (another key, a damaged disk) may still be
+// readable tomorrow, so it is never overwritten or removed on the way.
+
+#include <windows.h>
+
+#include "store/session_store.h"
+
+#include <algorithm>
+#include <array>
+#include <expected>
+#include <span>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "app/app_state.h"
+#include "app/frame_messages.h"
+#include "base/handles.h"
+#include "base/utf.h"
+#include "editor/editor.h"
+#include "editor/tabs.h"
+#include "store/protect.h"
+#include "store/session_index.h"
+#include "store/session_plan.h"
+#include "store/settings.h"
+#include "ui/message_box.h"
+
+namespace {
+
+constexpr std::string_view index_file = "session.dat";
+constexpr std::string_view tabs_folder = "tabs";
+
+// The warning comes once per run, however often storing fails.
+bool warned_store_unavailable = false;
+
+std::string tabs_dir(const std::string& dir) { return dir + "\\" + std::string(tabs_folder); }
+std::string tab_file_path(const std::string& dir, std::string_view name) { return tabs_dir(dir) + "\\" + std::string(name); }
+std::string index_path(const std::string& dir) { return dir + "\\" + std::string(index_file); }
+
+std::span<const std::uint8_t> bytes_of(std::string_view text) {
+  return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
+}
+
+// The editor's text leaves the editor as a plain string; it is held as a
+// secret from here on and the string's memory is wiped.
+SecureBuffer editor_text_secret(HWND editor) {
+  std::string text = get_editor_text(editor);
+  SecureBuffer secret{std::string_view(text)};
+  secure_wipe(text.data(), text.capacity());
+  return secret;
+}
+
+// Where the store is and the key, copied out of the state for one
+// operation; the key copy is wiped with it.
+struct StoreAccess {
+  std::string dir;
+  std::optional<SecureBuffer> key;
+};
+
+std::optional<StoreAccess> store_access() {
+  auto state = app_state().borrow();
+  if (!state || !state->store) return std::nullopt;
+  StoreAccess access{state->store->dir, std::nullopt};
+  if (state->store->vault_key) access.key = state->store->vault_key->clone();
+  return access;
+}
+
+HWND frame_window() {
+  auto state = app_state().borrow();
+  return state ? state->frame : nullptr;
+}
+
+// Creates `path` and every missing folder above it; true when it is a
+// folder afterwards, whatever happened on the way.
+bool create_folders(const std::wstring& path) {
+  auto separator = [](wchar_t c) { return c == L'\\' || c == L'/'; };
+  for (std::size_t i = 1; i <= path.size(); ++i) {
+    if ((i == path.size() || separator(path[i])) && !separator(path[i - 1])) {
+      CreateDirectoryW(path.substr(0, i).c_str(), nullptr);
+    }
+  }
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// The whole file, or the system's error code (ERROR_FILE_NOT_FOUND and
+// ERROR_PATH_NOT_FOUND when there is no such file).
+std::expected<std::vector<std::uint8_t>, DWORD> read_file_bytes(const std::string& path) {
+  UniqueFile file(CreateFileW(to_wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return std::unexpected(GetLastError());
+  std::vector<std::uint8_t> bytes;
+  std::array<std::uint8_t, 65536> chunk;
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(file.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr)) {
+      return std::unexpected(GetLastError());
+    }
+    if (got == 0) return bytes;
+    bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + got);
+  }
+}
+
+bool missing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+
+// Protects `plain` and writes it atomically; true on success.
+bool write_protected(const std::string& path, std::span<const std::uint8_t> plain,
+                     const std::optional<SecureBuffer>& key) {
+  auto sealed = protect_data(plain, key);
+  if (!sealed) return false;
+  return write_file_atomic(path, *sealed).has_value();
+}
+
+// The names in "tabs" that stand for a tab id, and whether the listing saw
+// the whole folder.
+struct Listing {
+  std::vector<std::string> names;
+  bool complete = true;
+};
+
+Listing list_tab_files(const std::string& dir) {
+  Listing listing;
+  WIN32_FIND_DATAW found{};
+  UniqueFind find(FindFirstFileW(to_wide(tabs_dir(dir) + "\\*").c_str(), &found));
+  if (!find) {
+    listing.complete = missing(GetLastError());
+    return listing;
+  }
+  do {
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    std::string name = to_utf8(found.cFileName);
+    if (tab_file_id(name)) listing.names.push_back(std::move(name));
+  } while (FindNextFileW(find.get(), &found));
+  listing.complete = GetLastError() == ERROR_NO_MORE_FILES;
+  return listing;
+}
+
+// The index, or none when it is missing, cannot be unprotected or does not
+// parse.
+std::optional<Index> read_index(const StoreAccess& access) {
+  auto bytes = read_file_bytes(index_path(access.dir));
+  if (!bytes) return std::nullopt;
+  auto plain = unprotect_data(*bytes, access.key);
+  if (!plain) return std::nullopt;
+  auto index = parse_index(plain->view());
+  if (!index) return std::nullopt;
+  return std::move(*index);
+}
+
+// ---- restoring ----
+
+HWND editor_at(std::size_t index) {
+  auto state = app_state().borrow();
+  return state && index < state->tabs.size() ? state->tabs[index].editor : nullptr;
+}
+
+template <class F>
+void update_tab(std::size_t index, F&& change) {
+  auto state = app_state().borrow();
+  if (state && index < state->tabs.size()) change(state->tabs[index]);
+}
+
+// Carries out one tab of the plan; false when it did not become a tab.
+bool restore_tab(RestoreTab& planned) {
+  const std::size_t index = new_tab(planned.id);
+  HWND editor = editor_at(index);
+  const std::optional<Entry>& entry = planned.entry;
+  switch (planned.source) {
+    case RestoreSource::StoredText:
+      set_editor_text(editor, planned.text.view());
+      planned.text.wipe();
+      update_tab(index, [&](Tab& tab) {
+        if (entry) {
+          tab.path = entry->path;
+          tab.untitled = entry->untitled;
+          tab.encoding = entry->encoding;
+          tab.eol = entry->eol;
+          tab.lossy = entry->lossy;
+        }
+        // The stored file is already current: modified, but nothing pending.
+        tab.dirty = true;
+      });
+      break;
+    case RestoreSource::LoadPath:
+      // A tab whose stored text could not be read has its own fresh id
+      // (see plan_restore), so the deletion that comes with loading never
+      // reaches the unreadable file.
+      if (!load_file_into_tab(index, *entry->path)) {
+        discard_tab(index);
+        return false;
+      }
+      update_tab(index, [&](Tab& tab) { tab.untitled = entry->untitled; });
+      break;
+    case RestoreSource::Empty:
+      if (entry) update_tab(index, [&](Tab& tab) { tab.untitled = entry->untitled; });
+      break;
+  }
+  if (entry) set_selection(editor, CHARRANGE{entry->sel[0], entry->sel[1]});
+  return true;
+}
+
+}  // namespace
+
+std::optional<SessionStore> open_store(std::optional<SecureBuffer> vault_key) {
+  std::optional<std::string> dir = data_folder();
+  if (!dir || !create_folders(to_wide(tabs_dir(*dir)))) return std::nullopt;
+  return SessionStore{std::move(*dir), std::move(vault_key)};
+}
+
+void schedule_store() {
+  if (HWND frame = frame_window()) SetTimer(frame, TIMER_STORE, TIMER_STORE_MS, nullptr);
+}
+
+void delete_tab_file(std::uint64_t id) {
+  std::string path;
+  {
+    auto state = app_state().borrow();
+    if (!state || !state->store) return;
+    path = tab_file_path(state->store->dir, tab_file_name(id));
+  }
+  DeleteFileW(to_wide(path).c_str());
+}
+
+bool store_session() {
+  struct Pending {
+    std::uint64_t id;
+    HWND editor;
+    bool dirty;
+  };
+  HWND frame = nullptr;
+  std::optional<StoreAccess> access;
+  std::vector<Pending> pending;
+  {
+    auto state = app_state().borrow();
+    if (!state) return false;
+    frame = state->frame;
+    if (state->store) {
+      access = StoreAccess{state->store->dir, std::nullopt};
+      if (state->store->vault_key) access->key = state->store->vault_key->clone();
+      for (Tab& tab : state->tabs) {
+        if (!tab.store_pending) continue;
+        tab.store_pending = false;
+        pending.push_back({tab.id, tab.editor, tab.dirty});
+      }
+    }
+  }
+  if (frame) KillTimer(frame, TIMER_STORE);
+  if (!access) return false;
+
+  std::vector<std::uint64_t> failed;
+  for (const Pending& tab : pending) {
+    const std::string path = tab_file_path(access->dir, tab_file_name(tab.id));
+    const SecureBuffer text = editor_text_secret(tab.editor);
+    if (tab.dirty && !text.empty()) {
+      if (!write_protected(path, text.span(), access->key)) failed.push_back(tab.id);
+    } else {
+      DeleteFileW(to_wide(path).c_str());
+    }
+  }
+  if (!failed.empty()) {
+    auto state = app_state().borrow();
+    if (state) {
+      for (Tab& tab : state->tabs) {
+        if (std::find(failed.begin(), failed.end(), tab.id) != failed.end()) tab.store_pending = true;
+      }
+    }
+  }
+
+  Index index;
+  std::vector<HWND> editors;
+  {
+    auto state = app_state().borrow();
+    if (!state) return false;
+    index.active = state->active;
+    for (const Tab& tab : state->tabs) {
+      index.tabs.push_back(Entry{.id = tab.id,
+                                 .path = tab.path,
+                                 .untitled = tab.untitled,
+                                 .encoding = tab.encoding,
+                                 .eol = tab.eol,
+                                 .dirty = tab.dirty,
+                                 .sel = {0, 0},
+                                 .lossy = tab.lossy});
+      editors.push_back(tab.editor);
+    }
+  }
+  for (std::size_t i = 0; i < editors.size(); ++i) {
+    const CHARRANGE sel = get_selection(editors[i]);
+    index.tabs[i].sel = {sel.cpMin, sel.cpMax};
+  }
+  // A path that cannot be written as JSON fails the index, never the texts.
+  const auto json = serialize_index(index);
+  const bool index_written = json && write_protected(index_path(access->dir), bytes_of(*json), access->key);
+  return index_written && failed.empty();
+}
+
+void on_store_timer() {
+  if (store_session()) return;
+  bool has_store = false;
+  {
+    auto state = app_state().borrow();
+    has_store = state && state->store;
+  }
+  if (has_store) schedule_store();
+  warn_store_unavailable();
+}
+
+void restore_session() {
+  const std::optional<StoreAccess> access = store_access();
+  if (!access) return;
+
+  std::optional<Index> index = read_index(*access);
+  std::vector<StoredTabFile> files;
+  for (std::string& name : list_tab_files(access->dir).names) {
+    StoredTabFile file{std::move(name), std::nullopt};
+    if (auto bytes = read_file_bytes(tab_file_path(access->dir, file.name))) {
+      if (auto plain = unprotect_data(*bytes, access->key)) file.plain = std::move(*plain);
+    }
+    files.push_back(std::move(file));
+  }
+
+  RestorePlan plan = plan_restore(std::move(index), std::move(files));
+  {
+    auto state = app_state().borrow();
+    if (!state) return;
+    state->next_id = plan.next_id;
+  }
+  std::vector<bool> kept;
+  kept.reserve(plan.tabs.size());
+  for (RestoreTab& planned : plan.tabs) kept.push_back(restore_tab(planned));
+  const std::size_t active = restored_active(plan, kept);
+  auto state = app_state().borrow();
+  if (state) state->active = active;
+}
+
+bool rekey_store(std::optional<SecureBuffer> new_key) {
+  static_cast<void>(store_session());
+
+  // Out of the state for the whole rewrite, so that nothing else writes
+  // under either key meanwhile.
+  std::optional<SessionStore> store;
+  {
+    auto state = app_state().borrow();
+    if (state) store = std::exchange(state->store, std::nullopt);
+  }
+  if (!store) return false;
+
+  // Everything readable under the current protection, held in memory.
+  // A file that cannot be read at all may still hold text under the old
+  // key, which would be lost with the vault: that is a failure. A file that
+  // reads but does not open is already unreadable under any key the
+  // program has, and stays as it is.
+  bool complete = true;
+  const std::optional<SecureBuffer>& old_key = store->vault_key;
+  std::optional<SecureBuffer> index_text;
+  if (auto bytes = read_file_bytes(index_path(store->dir))) {
+    if (auto plain = unprotect_data(*bytes, old_key); plain && parse_index(plain->view())) {
+      index_text = std::move(*plain);
+    }
+  } else if (!missing(bytes.error())) {
+    complete = false;
+  }
+  std::vector<std::pair<std::string, SecureBuffer>> texts;
+  Listing listing = list_tab_files(store->dir);
+  complete = complete && listing.complete;
+  for (const std::string& name : listing.names) {
+    auto bytes = read_file_bytes(tab_file_path(store->dir, name));
+    if (!bytes) {
+      if (!missing(bytes.error())) complete = false;
+      continue;
+    }
+    if (auto plain = unprotect_data(*bytes, old_key)) texts.emplace_back(name, std::move(*plain));
+  }
+
+  if (index_text && !write_protected(index_path(store->dir), index_text->span(), new_key)) complete = false;
+  for (const auto& [name, text] : texts) {
+    if (!write_protected(tab_file_path(store->dir, name), text.span(), new_key)) complete = false;
+  }
+
+  // After a partial rewrite some files need the old key and some the new
+  // one. A key opens the system-protected form as well, so keeping a key
+  // (the new one if there is one) leaves everything readable.
+  if (complete || new_key) store->vault_key = std::move(new_key);
+  {
+    auto state = app_state().borrow();
+    if (state) state->store = std::move(store);
+  }
+  return complete;
+}
+
+void warn_store_unavailable() {
+  if (warned_store_unavailable) return;
+  warned_store_unavailable = true;
+  HWND owner = nullptr;
+  std::optional<std::string> folder;
+  {
+    auto state = app_state().borrow();
+    if (state) {
+      owner = state->frame;
+      if (state->store) folder = state->store->dir;
+    }
+  }
+  if (!folder) folder = data_folder();
+  const std::string text = "Nimbol cannot store its tabs in its data folder:\n\n" +
+                           folder.value_or("%APPDATA%\\Nimbol") +
+                           "\n\nUntil that works again, text that is not saved as a file is lost when Nimbol "
+                           "closes. Nimbol asks before closing.";
+  message_box(owner, false, text, {"OK"}, 0, 0);
+}

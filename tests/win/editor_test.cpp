@@ -1,0 +1,603 @@
+// The tab editors against the real Rich Edit control, with the frame's own
+// window procedure as their parent, so that change notifications take the
+// road they take in the program: text in and out, typing versus setting,
+// selections, fonts, zoom, word wrap and the font dialog.
+
+#include <windows.h>
+
+#include <commctrl.h>
+#include <commdlg.h>
+#include <gtest/gtest.h>
+#include <richedit.h>
+
+#include <climits>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "app/frame.h"
+#include "base/handles.h"
+#include "base/utf.h"
+#include "editor/editor.h"
+#include "editor/font_dialog.h"
+#include "editor/suppress_change.h"
+#include "store/settings.h"
+#include "ui/dpi.h"
+#include "ui/theme.h"
+
+namespace {
+
+// Every EN_CHANGE that reaches the frame, and how many of them would have
+// counted as an edit.
+struct ChangeLog {
+  int changes = 0;
+  int unsuppressed = 0;
+};
+
+LRESULT CALLBACK watch_changes(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
+                               DWORD_PTR data) {
+  if (message == WM_COMMAND && lparam != 0 && HIWORD(wparam) == EN_CHANGE) {
+    auto* log = reinterpret_cast<ChangeLog*>(data);
+    ++log->changes;
+    if (!change_suppressed()) ++log->unsuppressed;
+  }
+  return DefSubclassProc(window, message, wparam, lparam);
+}
+
+std::string read_bytes(const std::wstring& path) {
+  std::string bytes;
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return bytes;
+  char chunk[4096];
+  DWORD got = 0;
+  while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
+  CloseHandle(file);
+  return bytes;
+}
+
+// The zoom an editor shows, in percent, or nothing for a ratio that is not
+// a whole percentage.
+std::optional<std::int64_t> editor_zoom(HWND editor) {
+  int numerator = 0;
+  int denominator = 0;
+  SendMessageW(editor, EM_GETZOOM, reinterpret_cast<WPARAM>(&numerator), reinterpret_cast<LPARAM>(&denominator));
+  if (denominator == 0) return numerator == 0 ? std::optional<std::int64_t>(100) : std::nullopt;
+  if (std::int64_t{numerator} * 100 % denominator != 0) return std::nullopt;
+  return std::int64_t{numerator} * 100 / denominator;
+}
+
+LOGFONTW font_record(HFONT font) {
+  LOGFONTW record{};
+  GetObjectW(font, sizeof record, &record);
+  return record;
+}
+
+void type_key(HWND editor, UINT key, wchar_t character) {
+  SendMessageW(editor, WM_KEYDOWN, key, 1);
+  SendMessageW(editor, WM_CHAR, character, 1);
+  SendMessageW(editor, WM_KEYUP, key, 0xC0000001);
+}
+
+void type_text(HWND editor, std::wstring_view text) {
+  for (wchar_t c : text) {
+    if (c == L'\r') {
+      type_key(editor, VK_RETURN, L'\r');
+    } else {
+      SendMessageW(editor, WM_CHAR, c, 1);
+    }
+  }
+}
+
+class Editor : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    LoadLibraryW(L"Msftedit.dll");
+    wchar_t temp[MAX_PATH + 1];
+    const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
+    folder_ = std::wstring(temp, length) + L"nimbol-editor-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+              std::to_wstring(GetTickCount64());
+    ASSERT_TRUE(CreateDirectoryW(folder_.c_str(), nullptr));
+    wchar_t appdata[MAX_PATH + 1] = {};
+    if (GetEnvironmentVariableW(L"APPDATA", appdata, MAX_PATH + 1) > 0) saved_appdata_ = appdata;
+    SetEnvironmentVariableW(L"APPDATA", folder_.c_str());
+
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = frame_proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"NimbolEditorTestFrame";
+    RegisterClassExW(&wc);
+    // Hidden: nothing here may depend on activation or the veil.
+    frame_ = CreateWindowExW(0, wc.lpszClassName, L"frame", WS_OVERLAPPEDWINDOW, 0, 0, 600, 400, nullptr, nullptr,
+                             wc.hInstance, nullptr);
+    ASSERT_NE(frame_, nullptr);
+    dpi_ = frame_dpi(frame_);
+    AppState state;
+    state.frame = frame_;
+    state.config.font_face = "Tahoma";
+    state.font = UniqueFont(create_editor_font(state.config.font_face, state.config.font_size, dpi_));
+    app_state().emplace(std::move(state));
+    SetWindowSubclass(frame_, watch_changes, 1, reinterpret_cast<DWORD_PTR>(&changes_));
+  }
+
+  void TearDown() override {
+    RemoveWindowSubclass(frame_, watch_changes, 1);
+    // Without the state the frame procedure is DefWindowProcW: destroying
+    // the window posts no quit message into the tests that follow.
+    if (app_state().exists()) app_state().reset();
+    DestroyWindow(frame_);
+    SetEnvironmentVariableW(L"APPDATA", saved_appdata_ ? saved_appdata_->c_str() : nullptr);
+    const std::wstring nimbol = folder_ + L"\\Nimbol";
+    for (const wchar_t* name : {L"\\config.json", L"\\config.json.tmp"}) DeleteFileW((nimbol + name).c_str());
+    RemoveDirectoryW(nimbol.c_str());
+    RemoveDirectoryW(folder_.c_str());
+  }
+
+  // A tab whose editor is made as new_tab makes it, from the settings.
+  HWND add_tab(std::string_view text = {}) {
+    HFONT font = nullptr;
+    bool wrap = true;
+    std::int32_t zoom = 100;
+    {
+      auto state = app_state().borrow();
+      font = state->font.get();
+      wrap = state->config.word_wrap;
+      zoom = state->config.zoom;
+    }
+    HWND editor = create_editor(frame_, font, wrap, zoom);
+    EXPECT_NE(editor, nullptr);
+    if (!text.empty()) set_editor_text(editor, text);
+    auto state = app_state().borrow();
+    Tab tab;
+    tab.id = state->next_id++;
+    tab.untitled = static_cast<std::uint32_t>(tab.id);
+    tab.editor = editor;
+    state->tabs.push_back(tab);
+    state->active = state->tabs.size() - 1;
+    return editor;
+  }
+
+  std::vector<HWND> editors() {
+    std::vector<HWND> all;
+    auto state = app_state().borrow();
+    for (const Tab& tab : state->tabs) all.push_back(tab.editor);
+    return all;
+  }
+
+  bool dirty(std::size_t index) { return app_state().borrow()->tabs.at(index).dirty; }
+  Config config() { return app_state().borrow()->config; }
+  HFONT shared_font() { return app_state().borrow()->font.get(); }
+
+  // What the program saved, read back by the settings reader.
+  std::optional<Config> saved_config() const {
+    const std::string bytes = read_bytes(folder_ + L"\\Nimbol\\config.json");
+    if (bytes.empty()) return std::nullopt;
+    return parse_config(bytes);
+  }
+
+  HWND frame_ = nullptr;
+  UINT dpi_ = 96;
+  std::wstring folder_;
+  std::optional<std::wstring> saved_appdata_;
+  ChangeLog changes_;
+};
+
+TEST_F(Editor, IsCreatedHiddenPlainAndReadyForLongTextInTheSharedFont) {
+  HWND editor = add_tab();
+  ASSERT_NE(editor, nullptr);
+  EXPECT_EQ(GetParent(editor), frame_);
+  EXPECT_FALSE(IsWindowVisible(editor)) << "only the active tab's editor is shown, by the tab list";
+  EXPECT_EQ(SendMessageW(editor, EM_GETTEXTMODE, 0, 0) & (TM_PLAINTEXT | TM_RICHTEXT), TM_PLAINTEXT);
+  EXPECT_EQ(static_cast<std::uint64_t>(SendMessageW(editor, EM_GETLIMITTEXT, 0, 0)), 0x7FFFFFFEu);
+  EXPECT_EQ(SendMessageW(editor, EM_GETEVENTMASK, 0, 0), ENM_CHANGE | ENM_SELCHANGE);
+  EXPECT_EQ(SendMessageW(editor, EM_GETLANGOPTIONS, 0, 0) & IMF_AUTOFONT, 0) << "the control must not pick fonts";
+  EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(editor, WM_GETFONT, 0, 0)), shared_font());
+  EXPECT_EQ(changes_.unsuppressed, 0) << "setting an editor up is no edit";
+  EXPECT_FALSE(dirty(0));
+}
+
+TEST_F(Editor, TextComesBackAsTheControlHoldsIt) {
+  struct Case {
+    const char* what;
+    std::string in;
+    std::string out;
+  };
+  const Case cases[] = {
+      {"empty", "", ""},
+      {"plain", "Hello, world", "Hello, world"},
+      {"non-ASCII", "Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC \xD0\x96 \xE6\xBC\xA2", "Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC \xD0\x96 \xE6\xBC\xA2"},
+      {"astral", "\xF0\x9D\x84\x9E clef \xF0\x9F\x98\x80", "\xF0\x9D\x84\x9E clef \xF0\x9F\x98\x80"},
+      {"paragraph ends are single CRs", "one\rtwo\r\rthree\r", "one\rtwo\r\rthree\r"},
+      {"CR LF becomes CR", "one\r\ntwo", "one\rtwo"},
+  };
+  HWND editor = add_tab();
+  for (const Case& c : cases) {
+    set_editor_text(editor, c.in);
+    EXPECT_EQ(get_editor_text(editor), c.out) << c.what;
+    EXPECT_EQ(editor_has_text(editor), !c.out.empty()) << c.what;
+  }
+
+  // A long text goes in and out whole.
+  std::string long_text;
+  for (int i = 0; i < 20000; ++i) long_text += "line " + std::to_string(i) + "\r";
+  set_editor_text(editor, long_text);
+  EXPECT_EQ(get_editor_text(editor), long_text);
+
+  // Half a surrogate pair in the control reads back as U+FFFD.
+  set_editor_text(editor, "a");
+  SendMessageW(editor, EM_SETSEL, 1, 1);
+  const wchar_t lone[] = {L'\xD83D', L'b', L'\0'};
+  SendMessageW(editor, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(lone));
+  EXPECT_EQ(get_editor_text(editor), "a\xEF\xBF\xBD" "b");
+}
+
+TEST_F(Editor, TypingIsAnEditAndEnterIsACrButSettingTextIsNeither) {
+  HWND editor = add_tab();
+  type_text(editor, L"ab\rc\u00E9");
+  EXPECT_EQ(get_editor_text(editor), "ab\rc\xC3\xA9") << "Enter is one CR, not CR LF";
+  EXPECT_TRUE(dirty(0)) << "typing reaches the tab through the frame";
+  EXPECT_GT(changes_.unsuppressed, 0);
+  EXPECT_TRUE(SendMessageW(editor, EM_CANUNDO, 0, 0));
+
+  {
+    auto state = app_state().borrow();
+    state->tabs[0].dirty = false;
+    state->tabs[0].store_pending = false;
+  }
+  changes_ = {};
+  set_editor_text(editor, "replaced\rwhole");
+  EXPECT_EQ(get_editor_text(editor), "replaced\rwhole");
+  EXPECT_EQ(changes_.unsuppressed, 0);
+  EXPECT_FALSE(dirty(0));
+  EXPECT_FALSE(app_state().borrow()->tabs[0].store_pending);
+  EXPECT_FALSE(SendMessageW(editor, EM_CANUNDO, 0, 0)) << "the typing before is not undoable into the new text";
+  SendMessageW(editor, EM_UNDO, 0, 0);
+  EXPECT_EQ(get_editor_text(editor), "replaced\rwhole");
+  EXPECT_FALSE(change_suppressed()) << "the flag is down again afterwards";
+
+  {
+    SuppressChange outer;
+    set_editor_text(editor, "nested");
+    EXPECT_TRUE(change_suppressed()) << "an enclosing suppression stays in force";
+  }
+  EXPECT_FALSE(change_suppressed());
+}
+
+TEST_F(Editor, SelectedTextIsOnlyASmallForwardSelection) {
+  std::string text;
+  for (int i = 0; i < 1500; ++i) text += static_cast<char>('a' + i % 26);
+  std::string astral;
+  for (int i = 0; i < 501; ++i) astral += "\xF0\x9F\x98\x80";  // two units each
+  struct Case {
+    const char* what;
+    const std::string* text;
+    CHARRANGE select;
+    std::string expected;
+  };
+  const std::string small = "one\rtwo three";
+  const Case cases[] = {
+      {"nothing", &text, {7, 7}, ""},
+      {"a word", &small, {4, 7}, "two"},
+      {"across a paragraph end", &small, {0, 7}, "one\rtwo"},
+      {"1000 characters", &text, {0, 1000}, text.substr(0, 1000)},
+      {"1001 characters", &text, {0, 1001}, ""},
+      {"1000 later ones", &text, {500, 1500}, text.substr(500, 1000)},
+      {"everything", &text, {0, -1}, ""},
+      {"selected backwards", &small, {7, 4}, "two"},
+      {"500 astral characters are 1000 units", &astral, {0, 1000}, astral.substr(0, 2000)},
+      {"501 are too many", &astral, {0, 1002}, ""},
+  };
+  HWND editor = add_tab();
+  for (const Case& c : cases) {
+    set_editor_text(editor, *c.text);
+    SendMessageW(editor, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&c.select));
+    EXPECT_EQ(get_selected_text(editor), c.expected) << c.what;
+  }
+
+  set_editor_text(editor, small);
+  set_selection(editor, CHARRANGE{4, 7});
+  const CHARRANGE got = get_selection(editor);
+  EXPECT_EQ(got.cpMin, 4);
+  EXPECT_EQ(got.cpMax, 7);
+}
+
+// A control that reports its selection the wrong way round.
+LRESULT CALLBACK reversed_selection(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
+                                    DWORD_PTR data) {
+  if (message == EM_EXGETSEL) {
+    *reinterpret_cast<CHARRANGE*>(lparam) = CHARRANGE{7, 4};
+    return 0;
+  }
+  if (message == EM_GETSELTEXT) ++*reinterpret_cast<int*>(data);
+  return DefSubclassProc(window, message, wparam, lparam);
+}
+
+TEST_F(Editor, AReversedSelectionGivesNoText) {
+  HWND editor = add_tab("one two three");
+  SendMessageW(editor, EM_SETSEL, 4, 7);
+  int asked = 0;
+  SetWindowSubclass(editor, reversed_selection, 1, reinterpret_cast<DWORD_PTR>(&asked));
+  EXPECT_EQ(get_selected_text(editor), "");
+  RemoveWindowSubclass(editor, reversed_selection, 1);
+  EXPECT_EQ(asked, 0) << "the text is not even asked for";
+  EXPECT_EQ(get_selected_text(editor), "two");
+}
+
+TEST_F(Editor, FontsHaveTheCharacterHeightOfTheirPointSize) {
+  struct Case {
+    const char* face;
+    std::int32_t points;
+    UINT dpi;
+    LONG height;
+  };
+  const Case cases[] = {
+      {"Tahoma", 10, 96, -13}, {"Tahoma", 11, 120, -18}, {"Tahoma", 10, 144, -20},
+      {"Courier New", 12, 96, -16}, {"Tahoma", 1, 96, -1}, {"Tahoma", 72, 192, -192},
+  };
+  for (const Case& c : cases) {
+    UniqueFont font(create_editor_font(c.face, c.points, c.dpi));
+    ASSERT_TRUE(font) << c.face;
+    const LOGFONTW record = font_record(font.get());
+    EXPECT_EQ(record.lfHeight, c.height) << c.points << " pt at " << c.dpi;
+    EXPECT_EQ(record.lfWidth, 0);
+    EXPECT_EQ(record.lfWeight, FW_NORMAL);
+    EXPECT_FALSE(record.lfItalic || record.lfUnderline || record.lfStrikeOut);
+    EXPECT_EQ(record.lfCharSet, DEFAULT_CHARSET);
+    EXPECT_EQ(record.lfQuality, CLEARTYPE_QUALITY);
+    EXPECT_EQ(to_utf8(record.lfFaceName), c.face);
+  }
+}
+
+TEST_F(Editor, ANewFontReachesEveryEditorAndTheOldOneIsFreed) {
+  add_tab("first");
+  add_tab("second");
+  const HFONT old = shared_font();
+  changes_ = {};
+  HFONT font = create_editor_font("Courier New", 14, dpi_);
+  apply_editor_font(font);
+  EXPECT_EQ(shared_font(), font);
+  for (HWND editor : editors()) EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(editor, WM_GETFONT, 0, 0)), font);
+  EXPECT_EQ(GetObjectType(old), 0u) << "the previous font is deleted";
+  EXPECT_EQ(changes_.unsuppressed, 0);
+  EXPECT_FALSE(dirty(0) || dirty(1));
+  EXPECT_EQ(get_editor_text(editors()[1]), "second");
+
+  // A font that could not be made changes nothing.
+  apply_editor_font(nullptr);
+  EXPECT_EQ(shared_font(), font);
+  EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(editors()[0], WM_GETFONT, 0, 0)), font);
+}
+
+TEST_F(Editor, ZoomIsClampedSavedAndShownByEveryEditor) {
+  add_tab("one");
+  add_tab("two");
+  struct Case {
+    std::int64_t asked;
+    std::int32_t zoom;
+  };
+  const Case cases[] = {
+      {150, 150}, {15, 20}, {19, 20}, {20, 20}, {21, 21}, {500, 500}, {501, 500},
+      {0, 20}, {-40, 20}, {INT64_C(1) << 40, 500}, {100, 100},
+  };
+  for (const Case& c : cases) {
+    set_zoom(c.asked);
+    EXPECT_EQ(current_zoom(), c.zoom) << c.asked;
+    for (HWND editor : editors()) EXPECT_EQ(editor_zoom(editor), c.zoom) << c.asked;
+    const std::optional<Config> saved = saved_config();
+    ASSERT_TRUE(saved) << c.asked;
+    EXPECT_EQ(saved->zoom, c.zoom) << c.asked;
+  }
+}
+
+TEST_F(Editor, AStoredZoomIsShownAsStoredAndTheNextStepStartsFromIt) {
+  struct Case {
+    std::int32_t stored;
+    int step;
+    std::int32_t after;
+  };
+  const Case cases[] = {
+      {15, +10, 25}, {15, -10, 20}, {20, -10, 20}, {500, +10, 500}, {495, +10, 500},
+      // Any 32-bit number can come from the settings file; a step from it must not overflow.
+      {INT32_MAX, +10, 500}, {INT32_MIN, -10, 20},
+  };
+  for (const Case& c : cases) {
+    app_state().borrow()->config.zoom = c.stored;
+    HWND editor = add_tab("text");
+    if (c.stored >= 15 && c.stored <= 500) EXPECT_EQ(editor_zoom(editor), c.stored);
+    set_zoom(current_zoom() + c.step);
+    EXPECT_EQ(current_zoom(), c.after) << c.stored << " " << c.step;
+    EXPECT_EQ(editor_zoom(editor), c.after) << c.stored << " " << c.step;
+  }
+}
+
+TEST_F(Editor, WordWrapChangesEveryTabAtOnce) {
+  std::string line;
+  for (int i = 0; i < 40; ++i) line += "word ";
+  for (int i = 0; i < 3; ++i) add_tab(line);
+  for (HWND editor : editors()) SetWindowPos(editor, nullptr, 0, 0, 200, 300, SWP_NOZORDER | SWP_NOACTIVATE);
+  auto lines = [&] {
+    std::vector<LRESULT> counts;
+    for (HWND editor : editors()) counts.push_back(SendMessageW(editor, EM_GETLINECOUNT, 0, 0));
+    return counts;
+  };
+  for (LRESULT count : lines()) EXPECT_GT(count, 1) << "wrapping at the window edge";
+
+  toggle_word_wrap();
+  EXPECT_FALSE(config().word_wrap);
+  EXPECT_EQ(lines(), (std::vector<LRESULT>{1, 1, 1}));
+  ASSERT_TRUE(saved_config());
+  EXPECT_FALSE(saved_config()->word_wrap);
+
+  toggle_word_wrap();
+  EXPECT_TRUE(config().word_wrap);
+  for (LRESULT count : lines()) EXPECT_GT(count, 1);
+  EXPECT_TRUE(saved_config()->word_wrap);
+  EXPECT_EQ(changes_.unsuppressed, 0);
+}
+
+// ---- the font dialog ----
+
+TEST_F(Editor, TheFontDialogStartsOnTheSettingsFont) {
+  struct Case {
+    std::string face;
+    std::int32_t points;
+    UINT dpi;
+    LONG height;
+    std::wstring field;
+  };
+  const Case cases[] = {
+      {"Consolas", 11, 96, -15, L"Consolas"},
+      {"Consolas", 11, 120, -18, L"Consolas"},
+      {"Tahoma", 10, 144, -20, L"Tahoma"},
+      {std::string(40, 'F'), 12, 96, -16, std::wstring(31, L'F')},
+  };
+  for (const Case& c : cases) {
+    LOGFONTW logfont = font_dialog_logfont(c.face, c.points, c.dpi);
+    EXPECT_EQ(logfont.lfHeight, c.height) << c.face;
+    EXPECT_EQ(std::wstring(logfont.lfFaceName), c.field) << c.face;
+    EXPECT_EQ(logfont.lfFaceName[31], L'\0');
+    EXPECT_EQ(logfont.lfWeight, 0);
+    EXPECT_EQ(logfont.lfCharSet, 0);
+
+    const CHOOSEFONTW request = font_dialog_request(frame_, logfont);
+    EXPECT_EQ(request.lStructSize, 104u);
+    EXPECT_EQ(request.hwndOwner, frame_);
+    EXPECT_EQ(request.hDC, nullptr);
+    EXPECT_EQ(request.lpLogFont, &logfont);
+    EXPECT_EQ(request.iPointSize, 0);
+    EXPECT_EQ(request.Flags, static_cast<DWORD>(CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT | CF_NOVERTFONTS));
+    EXPECT_EQ(request.rgbColors, palette().text_color);
+    EXPECT_EQ(request.lpfnHook, nullptr);
+    EXPECT_EQ(request.lpTemplateName, nullptr);
+    EXPECT_EQ(request.lpszStyle, nullptr);
+    EXPECT_EQ(request.nSizeMin, 0);
+    EXPECT_EQ(request.nSizeMax, 0);
+  }
+}
+
+// Answers the system dialog from inside its own modal loop: a thread timer
+// finds the dialog the frame owns, notes what it shows, and presses a button.
+struct DialogAnswer {
+  HWND owner = nullptr;
+  std::optional<std::wstring> face;  // to choose, or keep the one shown
+  std::optional<std::wstring> size;  // to type into the size field
+  bool ok = true;
+  std::wstring shown_face;
+  std::wstring shown_size;
+  bool answered = false;
+  int ticks = 0;
+};
+
+DialogAnswer* pending_answer = nullptr;
+
+std::wstring item_text(HWND dialog, int id) {
+  wchar_t text[128] = {};
+  GetDlgItemTextW(dialog, id, text, 128);
+  return text;
+}
+
+BOOL CALLBACK find_owned_dialog(HWND window, LPARAM found) {
+  wchar_t name[16] = {};
+  GetClassNameW(window, name, 16);
+  if (std::wstring_view(name) == L"#32770" && GetWindow(window, GW_OWNER) == pending_answer->owner) {
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+void CALLBACK answer_dialog(HWND, UINT, UINT_PTR timer, DWORD) {
+  DialogAnswer& answer = *pending_answer;
+  HWND dialog = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), find_owned_dialog, reinterpret_cast<LPARAM>(&dialog));
+  if (!dialog) {
+    // A dialog that never shows would leave ChooseFontW waiting for ever.
+    if (++answer.ticks > 200) KillTimer(nullptr, timer);
+    return;
+  }
+  KillTimer(nullptr, timer);
+  answer.answered = true;
+  constexpr int face_box = 0x470;  // cmb1
+  constexpr int size_box = 0x472;  // cmb3
+  answer.shown_face = item_text(dialog, face_box);
+  answer.shown_size = item_text(dialog, size_box);
+  if (answer.face) {
+    HWND faces = GetDlgItem(dialog, face_box);
+    SendMessageW(faces, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(answer.face->c_str()));
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(face_box, CBN_SELCHANGE), reinterpret_cast<LPARAM>(faces));
+  }
+  if (answer.size) SetDlgItemTextW(dialog, size_box, answer.size->c_str());
+  const int button = answer.ok ? IDOK : IDCANCEL;
+  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+}
+
+class FontCommand : public Editor {
+ protected:
+  void run(DialogAnswer& answer) {
+    answer.owner = frame_;
+    pending_answer = &answer;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 20, answer_dialog);
+    ASSERT_NE(timer, 0u);
+    choose_editor_font(frame_);
+    KillTimer(nullptr, timer);
+    pending_answer = nullptr;
+    ASSERT_TRUE(answer.answered) << "the dialog was never shown";
+  }
+};
+
+TEST_F(FontCommand, ACancelledDialogChangesNothing) {
+  add_tab("text");
+  const HFONT before = shared_font();
+  DialogAnswer answer{.size = L"30", .ok = false};
+  run(answer);
+  EXPECT_EQ(answer.shown_face, L"Tahoma");
+  EXPECT_EQ(answer.shown_size, L"11");
+  EXPECT_EQ(config().font_face, "Tahoma");
+  EXPECT_EQ(config().font_size, 11);
+  EXPECT_EQ(shared_font(), before);
+  EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(editors()[0], WM_GETFONT, 0, 0)), before);
+  EXPECT_FALSE(saved_config()) << "nothing was saved";
+}
+
+TEST_F(FontCommand, AChosenFontIsSavedAndGivenToEveryEditor) {
+  struct Case {
+    std::optional<std::wstring> face;
+    std::wstring size;
+    std::string stored_face;
+    std::int32_t stored_size;
+  };
+  const Case cases[] = {
+      {std::nullopt, L"15", "Tahoma", 15},
+      {std::nullopt, L"2", "Tahoma", 2},
+      {std::nullopt, L"1", "Tahoma", 1},
+      {L"Courier New", L"12", "Courier New", 12},
+  };
+  add_tab("first");
+  add_tab("second");
+  for (const Case& c : cases) {
+    const HFONT before = shared_font();
+    DialogAnswer answer{.face = c.face, .size = c.size};
+    run(answer);
+    EXPECT_EQ(config().font_face, c.stored_face) << to_utf8(c.size);
+    EXPECT_EQ(config().font_size, c.stored_size) << to_utf8(c.size);
+    const std::optional<Config> saved = saved_config();
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(saved->font_face, c.stored_face);
+    EXPECT_EQ(saved->font_size, c.stored_size);
+
+    const HFONT font = shared_font();
+    EXPECT_NE(font, before);
+    EXPECT_EQ(GetObjectType(before), 0u);
+    const LOGFONTW record = font_record(font);
+    EXPECT_EQ(record.lfHeight, font_height_for(c.stored_size, dpi_));
+    EXPECT_EQ(to_utf8(record.lfFaceName), c.stored_face);
+    for (HWND editor : editors()) EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(editor, WM_GETFONT, 0, 0)), font);
+  }
+  EXPECT_EQ(changes_.unsuppressed, 0);
+  EXPECT_EQ(get_editor_text(editors()[0]), "first");
+}
+
+}  // namespace
