@@ -74,6 +74,33 @@ LOGFONTW font_record(HFONT font) {
   return record;
 }
 
+// The face and character height (in twips) of a font as an editor shows it
+// as its default format. (Rich Edit does not answer WM_GETFONT under Wine.)
+struct ShownFont {
+  std::wstring face;
+  LONG twips;
+  bool operator==(const ShownFont&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const ShownFont& font) {
+  return out << to_utf8(font.face) << " " << font.twips;
+}
+
+ShownFont shown_font(HWND editor) {
+  CHARFORMAT2W format{};
+  format.cbSize = sizeof format;
+  SendMessageW(editor, EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+  return {format.szFaceName, format.yHeight};
+}
+
+ShownFont expected_font(HFONT font) {
+  const LOGFONTW record = font_record(font);
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return {record.lfFaceName, MulDiv(record.lfHeight < 0 ? -record.lfHeight : record.lfHeight, 1440, dpi)};
+}
+
 void type_key(HWND editor, UINT key, wchar_t character) {
   SendMessageW(editor, WM_KEYDOWN, key, 1);
   SendMessageW(editor, WM_CHAR, character, 1);
@@ -116,7 +143,8 @@ class Editor : public ::testing::Test {
     dpi_ = frame_dpi(frame_);
     AppState state;
     state.frame = frame_;
-    state.config.font_face = "Tahoma";
+    // Wine brings the Liberation fonts with it; its font dialog lists them.
+    state.config.font_face = "Liberation Sans";
     state.font = UniqueFont(create_editor_font(state.config.font_face, state.config.font_size, dpi_));
     app_state().emplace(std::move(state));
     SetWindowSubclass(frame_, watch_changes, 1, reinterpret_cast<DWORD_PTR>(&changes_));
@@ -148,6 +176,9 @@ class Editor : public ::testing::Test {
     }
     HWND editor = create_editor(frame_, font, wrap, zoom);
     EXPECT_NE(editor, nullptr);
+    // The frame's layout would give it a size; without one, wrapping puts
+    // every character on a line of its own.
+    SetWindowPos(editor, nullptr, 0, 0, 400, 300, SWP_NOZORDER | SWP_NOACTIVATE);
     if (!text.empty()) set_editor_text(editor, text);
     auto state = app_state().borrow();
     Tab tab;
@@ -193,7 +224,7 @@ TEST_F(Editor, IsCreatedHiddenPlainAndReadyForLongTextInTheSharedFont) {
   EXPECT_EQ(static_cast<std::uint64_t>(SendMessageW(editor, EM_GETLIMITTEXT, 0, 0)), 0x7FFFFFFEu);
   EXPECT_EQ(SendMessageW(editor, EM_GETEVENTMASK, 0, 0), ENM_CHANGE | ENM_SELCHANGE);
   EXPECT_EQ(SendMessageW(editor, EM_GETLANGOPTIONS, 0, 0) & IMF_AUTOFONT, 0) << "the control must not pick fonts";
-  EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(editor, WM_GETFONT, 0, 0)), shared_font());
+  EXPECT_EQ(shown_font(editor), expected_font(shared_font()));
   EXPECT_EQ(changes_.unsuppressed, 0) << "setting an editor up is no edit";
   EXPECT_FALSE(dirty(0));
 }
@@ -219,11 +250,14 @@ TEST_F(Editor, TextComesBackAsTheControlHoldsIt) {
     EXPECT_EQ(editor_has_text(editor), !c.out.empty()) << c.what;
   }
 
-  // A long text goes in and out whole.
+  // A text longer than the control's default limit goes in and out whole.
   std::string long_text;
-  for (int i = 0; i < 20000; ++i) long_text += "line " + std::to_string(i) + "\r";
+  for (int i = 0; i < 4000; ++i) long_text += "line " + std::to_string(i) + "\r";
+  ASSERT_GT(long_text.size(), 32767u);
   set_editor_text(editor, long_text);
-  EXPECT_EQ(get_editor_text(editor), long_text);
+  const std::string long_back = get_editor_text(editor);
+  EXPECT_EQ(long_back.size(), long_text.size());
+  EXPECT_TRUE(long_back == long_text);
 
   // Half a surrogate pair in the control reads back as U+FFFD.
   set_editor_text(editor, "a");
@@ -355,10 +389,10 @@ TEST_F(Editor, ANewFontReachesEveryEditorAndTheOldOneIsFreed) {
   add_tab("second");
   const HFONT old = shared_font();
   changes_ = {};
-  HFONT font = create_editor_font("Courier New", 14, dpi_);
+  HFONT font = create_editor_font("Liberation Mono", 14, dpi_);
   apply_editor_font(font);
   EXPECT_EQ(shared_font(), font);
-  for (HWND editor : editors()) EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(editor, WM_GETFONT, 0, 0)), font);
+  for (HWND editor : editors()) EXPECT_EQ(shown_font(editor), expected_font(font));
   EXPECT_EQ(GetObjectType(old), 0u) << "the previous font is deleted";
   EXPECT_EQ(changes_.unsuppressed, 0);
   EXPECT_FALSE(dirty(0) || dirty(1));
@@ -367,7 +401,7 @@ TEST_F(Editor, ANewFontReachesEveryEditorAndTheOldOneIsFreed) {
   // A font that could not be made changes nothing.
   apply_editor_font(nullptr);
   EXPECT_EQ(shared_font(), font);
-  EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(editors()[0], WM_GETFONT, 0, 0)), font);
+  EXPECT_EQ(shown_font(editors()[0]), expected_font(font));
 }
 
 TEST_F(Editor, ZoomIsClampedSavedAndShownByEveryEditor) {
@@ -528,7 +562,19 @@ void CALLBACK answer_dialog(HWND, UINT, UINT_PTR timer, DWORD) {
     SendMessageW(faces, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(answer.face->c_str()));
     SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(face_box, CBN_SELCHANGE), reinterpret_cast<LPARAM>(faces));
   }
-  if (answer.size) SetDlgItemTextW(dialog, size_box, answer.size->c_str());
+  if (answer.size) {
+    // A size from the list is picked as a user picks it; Wine's dialog reads
+    // only the list, Windows also a typed size.
+    HWND sizes = GetDlgItem(dialog, size_box);
+    const LRESULT index =
+        SendMessageW(sizes, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(answer.size->c_str()));
+    if (index != CB_ERR) {
+      SendMessageW(sizes, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+      SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(size_box, CBN_SELCHANGE), reinterpret_cast<LPARAM>(sizes));
+    } else {
+      SetDlgItemTextW(dialog, size_box, answer.size->c_str());
+    }
+  }
   const int button = answer.ok ? IDOK : IDCANCEL;
   SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
@@ -551,14 +597,14 @@ class FontCommand : public Editor {
 TEST_F(FontCommand, ACancelledDialogChangesNothing) {
   add_tab("text");
   const HFONT before = shared_font();
-  DialogAnswer answer{.size = L"30", .ok = false};
+  DialogAnswer answer{.size = L"36", .ok = false};
   run(answer);
-  EXPECT_EQ(answer.shown_face, L"Tahoma");
+  EXPECT_EQ(answer.shown_face, L"Liberation Sans");
   EXPECT_EQ(answer.shown_size, L"11");
-  EXPECT_EQ(config().font_face, "Tahoma");
+  EXPECT_EQ(config().font_face, "Liberation Sans");
   EXPECT_EQ(config().font_size, 11);
   EXPECT_EQ(shared_font(), before);
-  EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(editors()[0], WM_GETFONT, 0, 0)), before);
+  EXPECT_EQ(shown_font(editors()[0]), expected_font(before));
   EXPECT_FALSE(saved_config()) << "nothing was saved";
 }
 
@@ -570,10 +616,10 @@ TEST_F(FontCommand, AChosenFontIsSavedAndGivenToEveryEditor) {
     std::int32_t stored_size;
   };
   const Case cases[] = {
-      {std::nullopt, L"15", "Tahoma", 15},
-      {std::nullopt, L"2", "Tahoma", 2},
-      {std::nullopt, L"1", "Tahoma", 1},
-      {L"Courier New", L"12", "Courier New", 12},
+      {std::nullopt, L"14", "Liberation Sans", 14},
+      {std::nullopt, L"8", "Liberation Sans", 8},
+      {L"Liberation Mono", L"36", "Liberation Mono", 36},
+      {L"Liberation Sans", L"11", "Liberation Sans", 11},
   };
   add_tab("first");
   add_tab("second");
@@ -594,7 +640,7 @@ TEST_F(FontCommand, AChosenFontIsSavedAndGivenToEveryEditor) {
     const LOGFONTW record = font_record(font);
     EXPECT_EQ(record.lfHeight, font_height_for(c.stored_size, dpi_));
     EXPECT_EQ(to_utf8(record.lfFaceName), c.stored_face);
-    for (HWND editor : editors()) EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(editor, WM_GETFONT, 0, 0)), font);
+    for (HWND editor : editors()) EXPECT_EQ(shown_font(editor), expected_font(font));
   }
   EXPECT_EQ(changes_.unsuppressed, 0);
   EXPECT_EQ(get_editor_text(editors()[0]), "first");
