@@ -25,7 +25,7 @@ namespace {
 void tell(HWND frame, std::string_view text) { message_box(frame, false, text, {"OK"}, 0, 0); }
 
 bool forgotten_confirmed() {
-  return message_box(nullptr, false, forgotten_password_question, {"Yes", "No"}, forgotten_yes, forgotten_no) ==
+  return message_box(nullptr, false, forgotten_password_question, {"Yes", "No"}, forgotten_no, forgotten_no) ==
          forgotten_yes;
 }
 
@@ -106,6 +106,7 @@ void remove_password_command(HWND frame) {
   // store keeps; deleting vault.json then would lose them at the next start.
   if (!rekey_store(std::nullopt)) {
     tell(frame, msg_password_not_removed);
+    return;
   }
   static_cast<void>(delete_vault(*folder));
 }
