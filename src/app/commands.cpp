@@ -13,9 +13,11 @@
 #include "app/frame.h"
 #include "editor/editor.h"
 #include "editor/file_dialog.h"
+#include "editor/font_dialog.h"
 #include "editor/saving.h"
 #include "editor/tabs.h"
 #include "store/settings.h"
+#include "store/vault_flows.h"
 #include "ui/theme.h"
 
 namespace {
@@ -132,19 +134,27 @@ void dispatch_command(std::uint16_t id) {
     case CMD_THEME_DARK:
       set_theme(Theme::Dark);
       break;
+    case CMD_FONT:
+      choose_editor_font(active().frame);
+      break;
+    case CMD_SET_PASSWORD:
+      set_password_command(active().frame);
+      break;
+    case CMD_CHANGE_PASSWORD:
+      change_password_command(active().frame);
+      break;
+    case CMD_REMOVE_PASSWORD:
+      remove_password_command(active().frame);
+      break;
 
     // Owned by parts that join later: printing, the private clipboard,
-    // time/date, the font dialog, privacy settings, passwords, find and
-    // replace, about, updates and installing.
+    // time/date, privacy settings, find and replace, about, updates and
+    // installing.
     case CMD_PRINT:
     case CMD_CUT:
     case CMD_COPY:
     case CMD_TIME_DATE:
-    case CMD_FONT:
     case CMD_PRIVACY_SETTINGS:
-    case CMD_SET_PASSWORD:
-    case CMD_CHANGE_PASSWORD:
-    case CMD_REMOVE_PASSWORD:
     case CMD_FIND:
     case CMD_FIND_NEXT:
     case CMD_FIND_PREV:

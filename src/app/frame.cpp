@@ -114,6 +114,13 @@ void on_dpi_changed(HWND frame, LPARAM lparam) {
   const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
   SetWindowPos(frame, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+  Config config;
+  {
+    auto state = app_state().borrow();
+    if (!state) return;
+    config = state->config;
+  }
+  apply_editor_font(create_editor_font(config.font_face, config.font_size, frame_dpi(frame)));
   layout();
 }
 
@@ -134,6 +141,35 @@ UINT frame_dpi(HWND frame) {
   return dpi == 0 ? 96 : dpi;
 }
 
+namespace {
+
+// Where the active editor goes: below the strip and the find bar, above the
+// status bar.
+RECT editor_area(HWND frame) {
+  const UINT dpi = frame_dpi(frame);
+  RECT client{};
+  GetClientRect(frame, &client);
+  const int width = client.right - client.left;
+  const int height = client.bottom - client.top;
+  const int strip = std::min(scale_for_dpi(tab_strip_height, dpi), height);
+  const int find_bar = 0;  // the find bar takes its rows here once it exists
+  const int top = strip + find_bar;
+  return {0, top, width, top + std::max(0, height - top - scale_for_dpi(status_bar_height, dpi))};
+}
+
+}  // namespace
+
+void place_editor(HWND editor) {
+  HWND frame = nullptr;
+  {
+    auto state = app_state().borrow();
+    if (!state) return;
+    frame = state->frame;
+  }
+  const RECT area = editor_area(frame);
+  move_child(editor, area.left, area.top, area.right - area.left, area.bottom - area.top);
+}
+
 void layout() {
   const ChildWindows c = child_windows();
   if (!c.frame) return;
@@ -145,11 +181,9 @@ void layout() {
   const int width = client.right - client.left;
   const int height = client.bottom - client.top;
 
-  const int strip = std::min(S(tab_strip_height), height);
-  const int find_bar = 0;  // the find bar takes its rows here once it exists
-  move_child(c.tab_strip, 0, 0, width, strip);
-  move_child(c.editor, 0, strip + find_bar, width,
-             std::max(0, height - strip - find_bar - S(status_bar_height)));
+  const RECT editor = editor_area(c.frame);
+  move_child(c.tab_strip, 0, 0, width, std::min(S(tab_strip_height), height));
+  move_child(c.editor, editor.left, editor.top, editor.right - editor.left, editor.bottom - editor.top);
   move_child(c.status_bar, 0, height - S(status_bar_height), width, S(status_bar_height));
   move_child(c.veil, 0, 0, width, height);
   if (veiled()) refresh_veil_layout();

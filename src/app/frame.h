@@ -8,6 +8,11 @@ LRESULT CALLBACK frame_proc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
 // Places the children for the frame's current client size and DPI.
 void layout();
 
+// Gives an editor the active editor's place, so that a tab's text is laid
+// out (and wrapped) at its real width even while the tab is in the
+// background.
+void place_editor(HWND editor);
+
 // Repaints strip and status bar and sets the title: "<tab> - Nimbol", or
 // "Nimbol" while there is no active tab or the text is veiled.
 void refresh_title();

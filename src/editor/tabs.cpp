@@ -60,6 +60,7 @@ std::size_t new_tab(std::optional<std::uint64_t> id) {
     zoom = state->config.zoom;
   }
   HWND editor = create_editor(frame, font, word_wrap, zoom);
+  place_editor(editor);
 
   auto state = app_state().borrow();
   Tab tab;

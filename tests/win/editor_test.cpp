@@ -473,50 +473,12 @@ TEST_F(Editor, WordWrapChangesEveryTabAtOnce) {
 
 // ---- the font dialog ----
 
-TEST_F(Editor, TheFontDialogStartsOnTheSettingsFont) {
-  struct Case {
-    std::string face;
-    std::int32_t points;
-    UINT dpi;
-    LONG height;
-    std::wstring field;
-  };
-  const Case cases[] = {
-      {"Consolas", 11, 96, -15, L"Consolas"},
-      {"Consolas", 11, 120, -18, L"Consolas"},
-      {"Tahoma", 10, 144, -20, L"Tahoma"},
-      {std::string(40, 'F'), 12, 96, -16, std::wstring(31, L'F')},
-  };
-  for (const Case& c : cases) {
-    LOGFONTW logfont = font_dialog_logfont(c.face, c.points, c.dpi);
-    EXPECT_EQ(logfont.lfHeight, c.height) << c.face;
-    EXPECT_EQ(std::wstring(logfont.lfFaceName), c.field) << c.face;
-    EXPECT_EQ(logfont.lfFaceName[31], L'\0');
-    EXPECT_EQ(logfont.lfWeight, 0);
-    EXPECT_EQ(logfont.lfCharSet, 0);
-
-    const CHOOSEFONTW request = font_dialog_request(frame_, logfont);
-    EXPECT_EQ(request.lStructSize, 104u);
-    EXPECT_EQ(request.hwndOwner, frame_);
-    EXPECT_EQ(request.hDC, nullptr);
-    EXPECT_EQ(request.lpLogFont, &logfont);
-    EXPECT_EQ(request.iPointSize, 0);
-    EXPECT_EQ(request.Flags, static_cast<DWORD>(CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT | CF_NOVERTFONTS));
-    EXPECT_EQ(request.rgbColors, palette().text_color);
-    EXPECT_EQ(request.lpfnHook, nullptr);
-    EXPECT_EQ(request.lpTemplateName, nullptr);
-    EXPECT_EQ(request.lpszStyle, nullptr);
-    EXPECT_EQ(request.nSizeMin, 0);
-    EXPECT_EQ(request.nSizeMax, 0);
-  }
-}
-
 // Answers the system dialog from inside its own modal loop: a thread timer
 // finds the dialog the frame owns, notes what it shows, and presses a button.
 struct DialogAnswer {
   HWND owner = nullptr;
   std::optional<std::wstring> face;  // to choose, or keep the one shown
-  std::optional<std::wstring> size;  // to type into the size field
+  std::optional<std::wstring> size;  // to pick in the size field
   bool ok = true;
   std::wstring shown_face;
   std::wstring shown_size;
@@ -593,6 +555,37 @@ class FontCommand : public Editor {
     ASSERT_TRUE(answer.answered) << "the dialog was never shown";
   }
 };
+
+TEST_F(FontCommand, TheDialogStartsOnTheSettingsFontWithoutAHook) {
+  struct Case {
+    std::string face;
+    std::int32_t points;
+    UINT dpi;
+    LONG height;
+    std::wstring field;
+  };
+  const Case cases[] = {
+      {"Consolas", 11, 96, -15, L"Consolas"},
+      {"Consolas", 11, 120, -18, L"Consolas"},
+      {"Liberation Mono", 10, 144, -20, L"Liberation Mono"},
+      {std::string(40, 'F'), 12, 96, -16, std::wstring(31, L'F')},
+  };
+  for (const Case& c : cases) {
+    const LOGFONTW logfont = font_dialog_logfont(c.face, c.points, c.dpi);
+    EXPECT_EQ(logfont.lfHeight, c.height) << c.face;
+    EXPECT_EQ(std::wstring(logfont.lfFaceName), c.field) << c.face;
+    EXPECT_EQ(logfont.lfWeight, 0) << "everything else is zero";
+  }
+
+  LOGFONTW logfont = font_dialog_logfont("Consolas", 11, 96);
+  const CHOOSEFONTW request = font_dialog_request(frame_, logfont);
+  EXPECT_EQ(request.lStructSize, 104u);
+  EXPECT_EQ(request.hwndOwner, frame_);
+  EXPECT_EQ(request.lpLogFont, &logfont);
+  EXPECT_EQ(request.Flags, 0x01000041u) << "screen fonts, no vertical ones, start from the font record";
+  EXPECT_EQ(request.lpfnHook, nullptr);
+  EXPECT_EQ(request.rgbColors, palette().text_color);
+}
 
 TEST_F(FontCommand, ACancelledDialogChangesNothing) {
   add_tab("text");

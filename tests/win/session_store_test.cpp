@@ -619,7 +619,9 @@ TEST_F(SessionStoreTest, ClosingOrStoringATabLoadedInsteadOfItsUnreadableTextKee
   mark_modified(tabs()[0].editor);
   EXPECT_TRUE(store_session());
   EXPECT_EQ(read_bytes(tab_file("5.dat")), unreadable);
-  close_tab(0);
+  const Boxes asked = answering_with(L"Don't Save", [] { close_tab(0); });
+  EXPECT_EQ(asked.seen.size(), 1u);
+  ASSERT_EQ(tabs().size(), 1u);
   EXPECT_EQ(read_bytes(tab_file("5.dat")), unreadable);
 }
 
@@ -705,7 +707,8 @@ TEST_F(SessionStoreTest, AFailedRewriteKeepsTheKeyThatOpensEverything) {
   ASSERT_TRUE(store_session());
   // A stored text that cannot be replaced.
   write_protected(tab_file("40.dat"), "stuck", std::optional(key.clone()));
-  ASSERT_TRUE(SetFileAttributesW(to_wide(tab_file("40.dat")).c_str(), FILE_ATTRIBUTE_READONLY));
+  // A folder where its temporary file would go makes the rewrite fail.
+  ASSERT_TRUE(CreateDirectoryW(to_wide(tab_file("40.dat.tmp")).c_str(), nullptr));
 
   EXPECT_FALSE(rekey_store(std::nullopt));
   {
