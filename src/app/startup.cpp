@@ -9,6 +9,7 @@
 #include "app/startup.h"
 
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "app/app_state.h"
@@ -24,6 +25,7 @@
 #include "privacy/veil.h"
 #include "store/session_store.h"
 #include "store/settings.h"
+#include "store/vault_flows.h"
 #include "ui/dpi.h"
 #include "ui/status_bar.h"
 #include "ui/theme.h"
@@ -115,7 +117,12 @@ int run_normal(const std::vector<std::wstring>& args) {
   LoadLibraryW(L"Msftedit.dll");
   Config config = load_settings_and_theme();
 
-  std::optional<SecureBuffer> vault_key;  // the vault's unlock-at-start flow joins here and yields the key
+  // With the tabs stored under a password, the password comes first. After
+  // "Forgot It..." the old files are set aside, so there is nothing to restore.
+  std::optional<SecureBuffer> vault_key;
+  StartUnlock unlock = run_start_unlock();
+  if (std::holds_alternative<ExitRequested>(unlock)) return 0;
+  if (auto* key = std::get_if<SecureBuffer>(&unlock)) vault_key = std::move(*key);
 
   Windows w{};
   if (!create_windows(w)) return 0;
