@@ -14,6 +14,7 @@
 
 #include "app/app_state.h"
 #include "app/frame.h"
+#include "base/secure_buffer.h"
 #include "base/utf.h"
 #include "editor/suppress_change.h"
 #include "store/settings.h"
@@ -61,9 +62,11 @@ HWND create_editor(HWND parent, HFONT font, bool word_wrap, std::int32_t zoom) {
 
 void set_editor_text(HWND editor, std::string_view text) {
   SuppressChange quiet;
-  const std::wstring wide = to_wide(text);
+  std::wstring wide = to_wide(text);
   SETTEXTEX how{ST_DEFAULT, utf16_code_page};
   SendMessageW(editor, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&how), reinterpret_cast<LPARAM>(wide.c_str()));
+  // Tab text may be a decrypted secret; no copy of it lingers in freed memory.
+  secure_wipe(wide.data(), wide.size() * sizeof(wchar_t));
 }
 
 namespace {
@@ -88,7 +91,9 @@ std::string get_editor_text(HWND editor) {
   const LRESULT got = SendMessageW(editor, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&how),
                                    reinterpret_cast<LPARAM>(buffer.data()));
   const std::size_t count = got < 0 ? 0 : std::min(static_cast<std::size_t>(got), n);
-  return to_utf8(std::wstring_view(buffer.data(), count));
+  std::string text = to_utf8(std::wstring_view(buffer.data(), count));
+  secure_wipe(buffer.data(), buffer.size() * sizeof(wchar_t));
+  return text;
 }
 
 CHARRANGE get_selection(HWND editor) {
