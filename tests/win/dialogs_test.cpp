@@ -19,113 +19,25 @@
 #include "ui/palette_values.h"
 #include "ui/password_prompt.h"
 #include "ui/theme.h"
+#include "support.h"
 
 namespace {
 
-// ---- driving a modal window from inside its own loop ----
-
-struct FindByClass {
-  const wchar_t* name;
-  HWND found;
-};
-
-BOOL CALLBACK match_class(HWND window, LPARAM param) {
-  auto* find = reinterpret_cast<FindByClass*>(param);
-  wchar_t name[64] = {};
-  GetClassNameW(window, name, 64);
-  if (IsWindowVisible(window) && wcscmp(name, find->name) == 0) {
-    find->found = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-HWND find_thread_window(const wchar_t* class_name) {
-  FindByClass find{class_name, nullptr};
-  EnumThreadWindows(GetCurrentThreadId(), match_class, reinterpret_cast<LPARAM>(&find));
-  return find.found;
-}
-
-// Steps run one per timer tick once the window exists. A timer message
-// comes only when no posted message is waiting, so whatever a step posted
-// has been handled before the next step looks. A window still open after
-// the last step and a grace period is destroyed, so a broken dialog fails
-// the test instead of hanging it.
-struct Script {
-  const wchar_t* class_name;
-  std::vector<std::function<void(HWND)>> steps;
-  std::size_t next = 0;
-  int idle_ticks = 0;
-};
-
-Script* running_script = nullptr;
-
-void CALLBACK script_tick(HWND, UINT, UINT_PTR, DWORD) {
-  Script& s = *running_script;
-  HWND window = find_thread_window(s.class_name);
-  if (!window) return;
-  if (s.next < s.steps.size()) {
-    s.steps[s.next++](window);
-  } else if (++s.idle_ticks > 200) {
-    ADD_FAILURE() << "the dialog did not close after its last step";
-    DestroyWindow(window);
-  }
-}
-
-template <class Run>
-auto with_script(Script& script, Run run) {
-  running_script = &script;
-  const UINT_PTR timer = SetTimer(nullptr, 0, 10, script_tick);
-  auto result = run();
-  KillTimer(nullptr, timer);
-  running_script = nullptr;
-  EXPECT_EQ(script.next, script.steps.size()) << "not every step ran";
-  return result;
-}
-
-void post_key(HWND window, WPARAM key) {
-  HWND focus = GetFocus();
-  HWND target = focus && IsChild(window, focus) ? focus : window;
-  PostMessageW(target, WM_KEYDOWN, key, 1);
-  PostMessageW(target, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001));
-}
-
-void click(HWND window, int id) {
-  HWND control = GetDlgItem(window, id);
-  ASSERT_NE(control, nullptr) << id;
-  PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
-  PostMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
-}
-
-void type_text(HWND window, int id, const wchar_t* text) {
-  HWND field = GetDlgItem(window, id);
-  ASSERT_NE(field, nullptr) << id;
-  for (const wchar_t* c = text; *c; ++c) PostMessageW(field, WM_CHAR, *c, 1);
-}
-
-std::wstring text_of(HWND window, int id) {
-  wchar_t buffer[512] = {};
-  GetWindowTextW(GetDlgItem(window, id), buffer, 512);
-  return buffer;
-}
+using namespace wintest;
 
 // A plain top-level window to own the dialogs.
 HWND make_owner() {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = DefWindowProcW;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.lpszClassName = L"NimbolTestOwner";
-  RegisterClassExW(&wc);
-  HWND owner = CreateWindowExW(0, wc.lpszClassName, L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 300, 200,
-                               nullptr, nullptr, wc.hInstance, nullptr);
-  EXPECT_NE(owner, nullptr);
-  return owner;
+  return create_test_window(L"NimbolTestOwner", DefWindowProcW, WS_OVERLAPPEDWINDOW | WS_VISIBLE, {10, 10, 300, 200});
 }
+
+class MessageBoxRun : public GuiThreadTest {};
+class ModalLoop : public GuiThreadTest {};
+class PromptRun : public GuiThreadTest {};
+class DialogControls : public GuiThreadTest {};
 
 // ---- message box ----
 
-TEST(MessageBoxRun, KeysClicksAndTheCloseBoxGiveTheRightIndex) {
+TEST_F(MessageBoxRun, KeysClicksAndTheCloseBoxGiveTheRightIndex) {
   struct Case {
     const char* what;
     std::vector<std::string> buttons;
@@ -138,8 +50,8 @@ TEST(MessageBoxRun, KeysClicksAndTheCloseBoxGiveTheRightIndex) {
       {"Enter, default 1", {"Yes", "No"}, 1, 1, [](HWND w) { post_key(w, VK_RETURN); }, 1},
       {"Enter, default 0", {"Save", "Don't Save", "Cancel"}, 0, 2, [](HWND w) { post_key(w, VK_RETURN); }, 0},
       {"Esc gives a cancel value matching no button", {"Yes", "No"}, 0, 2, [](HWND w) { post_key(w, VK_ESCAPE); }, 2},
-      {"click the middle button", {"Save", "Don't Save", "Cancel"}, 0, 2, [](HWND w) { click(w, 5001); }, 1},
-      {"click the first button", {"Close Anyway", "Cancel"}, 1, 1, [](HWND w) { click(w, 5000); }, 0},
+      {"click the middle button", {"Save", "Don't Save", "Cancel"}, 0, 2, [](HWND w) { mouse_click(w, 5001); }, 1},
+      {"click the first button", {"Close Anyway", "Cancel"}, 1, 1, [](HWND w) { mouse_click(w, 5000); }, 0},
       {"close box", {"Keep Them", "Remove Them"}, 0, 0, [](HWND w) { PostMessageW(w, WM_SYSCOMMAND, SC_CLOSE, 0); }, 0},
       {"close box, cancel 2", {"Yes", "No"}, 0, 2, [](HWND w) { PostMessageW(w, WM_CLOSE, 0, 0); }, 2},
   };
@@ -154,7 +66,7 @@ TEST(MessageBoxRun, KeysClicksAndTheCloseBoxGiveTheRightIndex) {
   DestroyWindow(owner);
 }
 
-TEST(MessageBoxRun, ShowsTheTextAndButtonsWhereTheLayoutSaysAndDisablesTheOwner) {
+TEST_F(MessageBoxRun, ShowsTheTextAndButtonsWhereTheLayoutSaysAndDisablesTheOwner) {
   HWND owner = make_owner();
   bool owner_enabled_inside = true;
   HWND box_owner = nullptr;
@@ -207,7 +119,7 @@ BOOL CALLBACK find_icon_child(HWND child, LPARAM param) {
   return TRUE;
 }
 
-TEST(MessageBoxRun, ShowsTheWarningOrTheProgramIconAtTheTopLeft) {
+TEST_F(MessageBoxRun, ShowsTheWarningOrTheProgramIconAtTheTopLeft) {
   for (bool app_icon : {false, true}) {
     HICON shown = nullptr;
     RECT rect{};
@@ -238,9 +150,7 @@ COLORREF client_pixel(HWND window, int x, int y) {
   return colour;
 }
 
-TEST(MessageBoxRun, AnOpenBoxTakesANewThemeAtOnce) {
-  const Theme choice = theme_choice();
-  const bool was_dark = is_dark();
+TEST_F(MessageBoxRun, AnOpenBoxTakesANewThemeAtOnce) {
   set_dark_mode(false);
   COLORREF before = 0, after = 0;
   Script script{MESSAGE_BOX_CLASS,
@@ -258,11 +168,9 @@ TEST(MessageBoxRun, AnOpenBoxTakesANewThemeAtOnce) {
   with_script(script, [&] { return message_box(nullptr, false, "Theme.", {"OK"}, 0, 0); });
   EXPECT_EQ(before, RGB(236, 236, 236));
   EXPECT_EQ(after, RGB(45, 45, 45));
-  set_theme_choice(choice);
-  set_dark_mode(was_dark);
 }
 
-TEST(MessageBoxRun, AnOwnerAlreadyDisabledStaysDisabled) {
+TEST_F(MessageBoxRun, AnOwnerAlreadyDisabledStaysDisabled) {
   // As when a box opens while another modal window has the owner disabled.
   HWND owner = make_owner();
   EnableWindow(owner, FALSE);
@@ -272,7 +180,7 @@ TEST(MessageBoxRun, AnOwnerAlreadyDisabledStaysDisabled) {
   DestroyWindow(owner);
 }
 
-TEST(MessageBoxRun, ALongTextGrowsTheWindowByItsWrappedHeight) {
+TEST_F(MessageBoxRun, ALongTextGrowsTheWindowByItsWrappedHeight) {
   std::string text;
   for (int i = 0; i < 40; ++i) text += "words that wrap ";
   const std::int32_t height = measure_text_height(text, MESSAGE_TEXT_WIDTH);
@@ -289,7 +197,7 @@ TEST(MessageBoxRun, ALongTextGrowsTheWindowByItsWrappedHeight) {
 }
 
 // A quit that arrives inside a modal loop must still end the program's loop.
-TEST(ModalLoop, AQuitTakenInsideIsPostedAgain) {
+TEST_F(ModalLoop, AQuitTakenInsideIsPostedAgain) {
   PostQuitMessage(7);
   EXPECT_EQ(message_box(nullptr, false, "Never answered.", {"Yes", "No"}, 0, 2), 2u);
   MSG msg{};
@@ -304,7 +212,7 @@ TEST(ModalLoop, AQuitTakenInsideIsPostedAgain) {
   EXPECT_EQ(msg.wParam, 9u);
 }
 
-TEST(ModalLoop, AWindowDestroyedFromOutsideEndsTheLoop) {
+TEST_F(ModalLoop, AWindowDestroyedFromOutsideEndsTheLoop) {
   HWND owner = make_owner();
   Script script{MESSAGE_BOX_CLASS, {[&](HWND) { DestroyWindow(owner); }}};
   // Destroying the owner takes the box with it; the call must come back.
@@ -327,7 +235,7 @@ Result<void> check_password(void* context, std::span<const SecureBuffer> texts) 
   return fail("That is not the password.");
 }
 
-TEST(PromptRun, AnErrorKeepsThePromptShowsTheMessageAndEmptiesEveryField) {
+TEST_F(PromptRun, AnErrorKeepsThePromptShowsTheMessageAndEmptiesEveryField) {
   HWND owner = make_owner();
   Attempts attempts{.accept = "right"};
   std::wstring error_after_wrong, first_after_wrong, second_after_wrong;
@@ -335,18 +243,18 @@ TEST(PromptRun, AnErrorKeepsThePromptShowsTheMessageAndEmptiesEveryField) {
   Script script{PASSWORD_PROMPT_CLASS,
                 {[&](HWND w) {
                    owner_enabled_inside = IsWindowEnabled(owner);
-                   type_text(w, 4000, L"wrong");
-                   type_text(w, 4001, L"second");
+                   type_into(w, 4000, "wrong");
+                   type_into(w, 4001, "second");
                  },
                  [&](HWND w) { post_key(w, VK_RETURN); },
                  [&](HWND w) {
                    error_after_wrong = text_of(w, 4010);
                    first_after_wrong = text_of(w, 4000);
                    second_after_wrong = text_of(w, 4001);
-                   type_text(w, 4000, L"right");
-                   type_text(w, 4001, L"again");
+                   type_into(w, 4000, "right");
+                   type_into(w, 4001, "again");
                  },
-                 [&](HWND w) { click(w, 4011); }}};
+                 [&](HWND w) { mouse_click(w, 4011); }}};
   const PromptSpec spec{.title = "Set Password",
                         .labels = {"New password:", "Repeat it:"},
                         .ok_text = "Set",
@@ -364,15 +272,15 @@ TEST(PromptRun, AnErrorKeepsThePromptShowsTheMessageAndEmptiesEveryField) {
   DestroyWindow(owner);
 }
 
-TEST(PromptRun, CancelExtraEscAndTheCloseBoxEndWithoutTheValidator) {
+TEST_F(PromptRun, CancelExtraEscAndTheCloseBoxEndWithoutTheValidator) {
   struct Case {
     const char* what;
     std::function<void(HWND)> answer;
     PromptResult expected;
   };
   const Case cases[] = {
-      {"cancel button", [](HWND w) { click(w, 2); }, PromptResult::Cancelled},
-      {"extra button", [](HWND w) { click(w, 4012); }, PromptResult::Extra},
+      {"cancel button", [](HWND w) { mouse_click(w, 2); }, PromptResult::Cancelled},
+      {"extra button", [](HWND w) { mouse_click(w, 4012); }, PromptResult::Extra},
       {"Esc", [](HWND w) { post_key(w, VK_ESCAPE); }, PromptResult::Cancelled},
       {"close box", [](HWND w) { PostMessageW(w, WM_CLOSE, 0, 0); }, PromptResult::Cancelled},
   };
@@ -383,21 +291,21 @@ TEST(PromptRun, CancelExtraEscAndTheCloseBoxEndWithoutTheValidator) {
                         .extra_text = "Forgot It..."};
   for (const Case& c : cases) {
     Attempts attempts{.accept = "x"};
-    Script script{PASSWORD_PROMPT_CLASS, {[](HWND w) { type_text(w, 4000, L"x"); }, c.answer}};
+    Script script{PASSWORD_PROMPT_CLASS, {[](HWND w) { type_into(w, 4000, "x"); }, c.answer}};
     EXPECT_EQ(with_script(script, [&] { return password_prompt(nullptr, spec, &attempts, check_password); }), c.expected)
         << c.what;
     EXPECT_TRUE(attempts.seen.empty()) << c.what;
   }
 }
 
-TEST(PromptRun, NumericFieldTakesOnlyNineDigitsAndPasswordFieldsTwoHundred) {
+TEST_F(PromptRun, NumericFieldTakesOnlyNineDigitsAndPasswordFieldsTwoHundred) {
   Attempts attempts{.accept = "123456789"};
   std::wstring shown;
   LRESULT numeric_limit = 0;
   Script numeric{PASSWORD_PROMPT_CLASS,
                  {[&](HWND w) {
                     numeric_limit = SendMessageW(GetDlgItem(w, 4000), EM_GETLIMITTEXT, 0, 0);
-                    type_text(w, 4000, L"1a2-3 45678.9012");
+                    type_into(w, 4000, "1a2-3 45678.9012");
                   },
                   [&](HWND w) {
                     shown = text_of(w, 4000);
@@ -451,7 +359,7 @@ std::wstring class_of(HWND window) {
   return name;
 }
 
-TEST(DialogControls, EveryKindIsCreatedAsItsControlInListOrder) {
+TEST_F(DialogControls, EveryKindIsCreatedAsItsControlInListOrder) {
   TestDialog dialog;
   ASSERT_NE(dialog.window, nullptr);
   const std::vector<ControlSpec> specs = {
@@ -533,7 +441,7 @@ TEST(DialogControls, EveryKindIsCreatedAsItsControlInListOrder) {
   EXPECT_EQ(SendMessageW(handles[0], WM_GETFONT, 0, 0), SendMessageW(handles[10], WM_GETFONT, 0, 0));
 }
 
-TEST(DialogControls, TextIsMeasuredInTheDialogFont) {
+TEST_F(DialogControls, TextIsMeasuredInTheDialogFont) {
   EXPECT_EQ(measure_text_height("", 306), 0);
   EXPECT_EQ(measure_text_width(""), 0);
   const std::int32_t line = measure_text_height("One line.", 306);
@@ -546,7 +454,7 @@ TEST(DialogControls, TextIsMeasuredInTheDialogFont) {
   EXPECT_GT(measure_text_height(paragraph, 120), measure_text_height(paragraph, 600));
 }
 
-TEST(DialogControls, TextHelpersReadAtMost255Characters) {
+TEST_F(DialogControls, TextHelpersReadAtMost255Characters) {
   TestDialog dialog;
   const std::vector<ControlSpec> specs = {
       {.kind = ControlKind::Edit, .limit = 1000, .id = 30, .width = 100, .height = 20}};
@@ -559,7 +467,7 @@ TEST(DialogControls, TextHelpersReadAtMost255Characters) {
   EXPECT_EQ(get_control_secret(dialog.window, 30).size(), 255u);
 }
 
-TEST(DialogControls, FocusComesBackToTheControlThatHadIt) {
+TEST_F(DialogControls, FocusComesBackToTheControlThatHadIt) {
   TestDialog dialog;
   const std::vector<ControlSpec> specs = {
       {.kind = ControlKind::Edit, .id = 40, .width = 100, .height = 20},
@@ -608,9 +516,7 @@ class Canvas {
   HGDIOBJ old_;
 };
 
-TEST(DialogControls, BackgroundsButtonsAndLinksArePaintedInThePalette) {
-  const Theme choice = theme_choice();
-  const bool was_dark = is_dark();
+TEST_F(DialogControls, BackgroundsButtonsAndLinksArePaintedInThePalette) {
   TestDialog dialog;
   const std::vector<ControlSpec> specs = {
       {.kind = ControlKind::Button, .text = L"OK", .id = 50, .width = 80, .height = 26},
@@ -653,8 +559,6 @@ TEST(DialogControls, BackgroundsButtonsAndLinksArePaintedInThePalette) {
     EXPECT_EQ(GetBkColor(dc), colors.edit_color);
     EXPECT_FALSE(dialog_base_proc(dialog.window, WM_MOUSEMOVE, 0, 0).has_value());
   }
-  set_theme_choice(choice);
-  set_dark_mode(was_dark);
 }
 
 }  // namespace

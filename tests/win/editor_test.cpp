@@ -26,8 +26,11 @@
 #include "store/settings.h"
 #include "ui/dpi.h"
 #include "ui/theme.h"
+#include "support.h"
 
 namespace {
+
+using namespace wintest;
 
 // Every EN_CHANGE that reaches the frame, and how many of them would have
 // counted as an edit.
@@ -44,17 +47,6 @@ LRESULT CALLBACK watch_changes(HWND window, UINT message, WPARAM wparam, LPARAM 
     if (!change_suppressed()) ++log->unsuppressed;
   }
   return DefSubclassProc(window, message, wparam, lparam);
-}
-
-std::string read_bytes(const std::wstring& path) {
-  std::string bytes;
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return bytes;
-  char chunk[4096];
-  DWORD got = 0;
-  while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
-  CloseHandle(file);
-  return bytes;
 }
 
 // The zoom an editor shows, in percent, or nothing for a ratio that is not
@@ -117,28 +109,12 @@ void type_text(HWND editor, std::wstring_view text) {
   }
 }
 
-class Editor : public ::testing::Test {
+class Editor : public DataFolderTest {
  protected:
   void SetUp() override {
-    LoadLibraryW(L"Msftedit.dll");
-    wchar_t temp[MAX_PATH + 1];
-    const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
-    folder_ = std::wstring(temp, length) + L"nimbol-editor-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-              std::to_wstring(GetTickCount64());
-    ASSERT_TRUE(CreateDirectoryW(folder_.c_str(), nullptr));
-    wchar_t appdata[MAX_PATH + 1] = {};
-    if (GetEnvironmentVariableW(L"APPDATA", appdata, MAX_PATH + 1) > 0) saved_appdata_ = appdata;
-    SetEnvironmentVariableW(L"APPDATA", folder_.c_str());
-
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = frame_proc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"NimbolEditorTestFrame";
-    RegisterClassExW(&wc);
+    DataFolderTest::SetUp();
     // Hidden: nothing here may depend on activation or the veil.
-    frame_ = CreateWindowExW(0, wc.lpszClassName, L"frame", WS_OVERLAPPEDWINDOW, 0, 0, 600, 400, nullptr, nullptr,
-                             wc.hInstance, nullptr);
+    frame_ = create_frame({0, 0, 600, 400});
     ASSERT_NE(frame_, nullptr);
     dpi_ = frame_dpi(frame_);
     AppState state;
@@ -146,21 +122,13 @@ class Editor : public ::testing::Test {
     // Wine brings the Liberation fonts with it; its font dialog lists them.
     state.config.font_face = "Liberation Sans";
     state.font = UniqueFont(create_editor_font(state.config.font_face, state.config.font_size, dpi_));
-    app_state().emplace(std::move(state));
+    install_app_state(std::move(state));
     SetWindowSubclass(frame_, watch_changes, 1, reinterpret_cast<DWORD_PTR>(&changes_));
   }
 
   void TearDown() override {
     RemoveWindowSubclass(frame_, watch_changes, 1);
-    // Without the state the frame procedure is DefWindowProcW: destroying
-    // the window posts no quit message into the tests that follow.
-    if (app_state().exists()) app_state().reset();
-    DestroyWindow(frame_);
-    SetEnvironmentVariableW(L"APPDATA", saved_appdata_ ? saved_appdata_->c_str() : nullptr);
-    const std::wstring nimbol = folder_ + L"\\Nimbol";
-    for (const wchar_t* name : {L"\\config.json", L"\\config.json.tmp"}) DeleteFileW((nimbol + name).c_str());
-    RemoveDirectoryW(nimbol.c_str());
-    RemoveDirectoryW(folder_.c_str());
+    DataFolderTest::TearDown();
   }
 
   // A tab whose editor is made as new_tab makes it, from the settings.
@@ -203,15 +171,13 @@ class Editor : public ::testing::Test {
 
   // What the program saved, read back by the settings reader.
   std::optional<Config> saved_config() const {
-    const std::string bytes = read_bytes(folder_ + L"\\Nimbol\\config.json");
-    if (bytes.empty()) return std::nullopt;
-    return parse_config(bytes);
+    const std::optional<std::string> bytes = read_file(data_dir_ + "\\config.json");
+    if (!bytes || bytes->empty()) return std::nullopt;
+    return parse_config(*bytes);
   }
 
   HWND frame_ = nullptr;
   UINT dpi_ = 96;
-  std::wstring folder_;
-  std::optional<std::wstring> saved_appdata_;
   ChangeLog changes_;
 };
 
@@ -473,20 +439,16 @@ TEST_F(Editor, WordWrapChangesEveryTabAtOnce) {
 
 // ---- the font dialog ----
 
-// Answers the system dialog from inside its own modal loop: a thread timer
-// finds the dialog the frame owns, notes what it shows, and presses a button.
+// What the user does in the system's font dialog, and what it showed.
 struct DialogAnswer {
-  HWND owner = nullptr;
   std::optional<std::wstring> face;  // to choose, or keep the one shown
   std::optional<std::wstring> size;  // to pick in the size field
   bool ok = true;
   std::wstring shown_face;
   std::wstring shown_size;
+  HWND owner = nullptr;
   bool answered = false;
-  int ticks = 0;
 };
-
-DialogAnswer* pending_answer = nullptr;
 
 std::wstring item_text(HWND dialog, int id) {
   wchar_t text[128] = {};
@@ -494,27 +456,10 @@ std::wstring item_text(HWND dialog, int id) {
   return text;
 }
 
-BOOL CALLBACK find_owned_dialog(HWND window, LPARAM found) {
-  wchar_t name[16] = {};
-  GetClassNameW(window, name, 16);
-  if (std::wstring_view(name) == L"#32770" && GetWindow(window, GW_OWNER) == pending_answer->owner) {
-    *reinterpret_cast<HWND*>(found) = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-void CALLBACK answer_dialog(HWND, UINT, UINT_PTR timer, DWORD) {
-  DialogAnswer& answer = *pending_answer;
-  HWND dialog = nullptr;
-  EnumThreadWindows(GetCurrentThreadId(), find_owned_dialog, reinterpret_cast<LPARAM>(&dialog));
-  if (!dialog) {
-    // A dialog that never shows would leave ChooseFontW waiting for ever.
-    if (++answer.ticks > 200) KillTimer(nullptr, timer);
-    return;
-  }
-  KillTimer(nullptr, timer);
+// Notes what the dialog shows, then picks and presses as `answer` says.
+void answer_font_dialog(DialogAnswer& answer, HWND dialog) {
   answer.answered = true;
+  answer.owner = GetWindow(dialog, GW_OWNER);
   constexpr int face_box = 0x470;  // cmb1
   constexpr int size_box = 0x472;  // cmb3
   answer.shown_face = item_text(dialog, face_box);
@@ -545,14 +490,10 @@ void CALLBACK answer_dialog(HWND, UINT, UINT_PTR timer, DWORD) {
 class FontCommand : public Editor {
  protected:
   void run(DialogAnswer& answer) {
-    answer.owner = frame_;
-    pending_answer = &answer;
-    const UINT_PTR timer = SetTimer(nullptr, 0, 20, answer_dialog);
-    ASSERT_NE(timer, 0u);
-    choose_editor_font(frame_);
-    KillTimer(nullptr, timer);
-    pending_answer = nullptr;
+    Script script{{{SYSTEM_DIALOG_CLASS, [&answer](HWND dialog) { answer_font_dialog(answer, dialog); }}}};
+    with_script(script, [&] { choose_editor_font(frame_); });
     ASSERT_TRUE(answer.answered) << "the dialog was never shown";
+    EXPECT_EQ(answer.owner, frame_) << "the dialog belongs to the frame";
   }
 };
 

@@ -7,25 +7,19 @@
 #include <dpapi.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "store/crypto.h"
 #include "store/protect.h"
 #include "store/random.h"
+#include "support.h"
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using namespace wintest;
 
-Bytes bytes_of(std::string_view text) { return {text.begin(), text.end()}; }
-Bytes bytes_of(const SecureBuffer& buffer) { return {buffer.span().begin(), buffer.span().end()}; }
-
-bool contains(const Bytes& haystack, const Bytes& needle) {
-  return std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end()) != haystack.end();
-}
+class ProtectData : public GuiThreadTest {};
 
 std::optional<Bytes> dpapi_unprotect(const Bytes& bytes) {
   DATA_BLOB in{static_cast<DWORD>(bytes.size()), const_cast<BYTE*>(bytes.data())};
@@ -45,7 +39,7 @@ const std::string samples[] = {
     std::string(70000, 'q'),
 };
 
-TEST(ProtectData, WithoutAKeyUsesTheAccountsDataProtection) {
+TEST_F(ProtectData, WithoutAKeyUsesTheAccountsDataProtection) {
   const std::optional<SecureBuffer> no_key;
   for (const auto& sample : samples) {
     // Wine's CryptProtectData refuses empty input; the store never protects
@@ -67,7 +61,7 @@ TEST(ProtectData, WithoutAKeyUsesTheAccountsDataProtection) {
   }
 }
 
-TEST(ProtectData, WithAKeyWritesDfv1AndASealedBlob) {
+TEST_F(ProtectData, WithAKeyWritesDfv1AndASealedBlob) {
   const std::optional<SecureBuffer> key = random_bytes(32);
   for (const auto& sample : samples) {
     const Bytes plain = bytes_of(sample);
@@ -87,7 +81,7 @@ TEST(ProtectData, WithAKeyWritesDfv1AndASealedBlob) {
   }
 }
 
-TEST(ProtectData, SealedDataOpensOnlyWithItsKey) {
+TEST_F(ProtectData, SealedDataOpensOnlyWithItsKey) {
   const std::optional<SecureBuffer> key = random_bytes(32);
   const std::optional<SecureBuffer> other = random_bytes(32);
   auto stored = protect_data(bytes_of("private"), key);
@@ -99,7 +93,7 @@ TEST(ProtectData, SealedDataOpensOnlyWithItsKey) {
   EXPECT_FALSE(unprotect_data(damaged, key).has_value());
 }
 
-TEST(ProtectData, DataOfNeitherFormIsRefused) {
+TEST_F(ProtectData, DataOfNeitherFormIsRefused) {
   const std::optional<SecureBuffer> key = random_bytes(32);
   // Without the full mark, bytes go to the data-protection API, which
   // refuses what it did not write; with a key that does not change.

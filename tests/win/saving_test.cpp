@@ -10,7 +10,6 @@
 #include <functional>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "app/app_state.h"
 #include "base/utf.h"
@@ -18,190 +17,26 @@
 #include "editor/file_dialog.h"
 #include "editor/saving.h"
 #include "ui/message_box.h"
+#include "support.h"
 
 namespace {
 
-// ---- answering a modal window from inside its loop ----
-
-struct Found {
-  const wchar_t* class_name;
-  HWND window;
-};
-
-HWND find_thread_window(const wchar_t* class_name) {
-  Found found{class_name, nullptr};
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND window, LPARAM param) -> BOOL {
-        auto* f = reinterpret_cast<Found*>(param);
-        wchar_t name[64] = {};
-        GetClassNameW(window, name, 64);
-        if (!IsWindowVisible(window) || wcscmp(name, f->class_name) != 0) return TRUE;
-        f->window = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&found));
-  return found.window;
-}
-
-std::vector<std::wstring> child_texts(HWND window) {
-  std::vector<std::wstring> texts;
-  EnumChildWindows(
-      window,
-      [](HWND child, LPARAM param) -> BOOL {
-        wchar_t text[4096] = {};
-        GetWindowTextW(child, text, 4096);
-        reinterpret_cast<std::vector<std::wstring>*>(param)->push_back(text);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&texts));
-  return texts;
-}
-
-HWND child_with_text(HWND window, std::wstring_view text) {
-  std::pair<std::wstring_view, HWND> search{text, nullptr};
-  EnumChildWindows(
-      window,
-      [](HWND child, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<std::pair<std::wstring_view, HWND>*>(param);
-        wchar_t buffer[256] = {};
-        GetWindowTextW(child, buffer, 256);
-        if (s->first != buffer) return TRUE;
-        s->second = child;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.second;
-}
-
-// What a user does each time a window of `class_name` opens: look at it,
-// then answer it. A window still open a while after its answer is
-// destroyed, so that a broken dialog fails the test instead of hanging it.
-struct Answer {
-  const wchar_t* class_name = MESSAGE_BOX_CLASS;
-  std::function<void(HWND)> act;
-  std::vector<std::wstring> seen;
-  int shown = 0;
-  HWND last = nullptr;
-  int idle_ticks = 0;
-};
-
-Answer* pending = nullptr;
-
-void CALLBACK answer_tick(HWND, UINT, UINT_PTR, DWORD) {
-  Answer& a = *pending;
-  HWND window = find_thread_window(a.class_name);
-  if (!window) return;
-  if (window != a.last) {
-    a.last = window;
-    a.idle_ticks = 0;
-    ++a.shown;
-    a.seen = child_texts(window);
-    a.act(window);
-  } else if (++a.idle_ticks > 100) {
-    ADD_FAILURE() << "the window stayed open after its answer";
-    DestroyWindow(window);
-  }
-}
-
-// Runs `save` while `answer` stands by for the window it may open.
-bool with_answer(Answer& answer, const std::function<bool()>& save) {
-  pending = &answer;
-  const UINT_PTR timer = SetTimer(nullptr, 0, 50, answer_tick);
-  const bool result = save();
-  KillTimer(nullptr, timer);
-  pending = nullptr;
-  return result;
-}
-
-void press(HWND window, std::wstring_view button) {
-  HWND target = child_with_text(window, button);
-  ASSERT_NE(target, nullptr) << to_utf8(button);
-  PostMessageW(target, BM_CLICK, 0, 0);
-}
-
-bool seen_text(const Answer& answer, const std::string& text) {
-  const std::wstring wanted = to_wide(text);
-  for (const std::wstring& seen : answer.seen) {
-    if (seen == wanted) return true;
-  }
-  return false;
-}
-
-// ---- files ----
-
-std::optional<std::string> read_bytes(const std::string& path) {
-  HANDLE file = CreateFileW(to_wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-  std::string bytes;
-  char chunk[4096];
-  DWORD got = 0;
-  while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
-  CloseHandle(file);
-  return bytes;
-}
-
-void write_bytes(const std::string& path, std::string_view bytes) {
-  HANDLE file = CreateFileW(to_wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
-  DWORD written = 0;
-  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(file);
-}
-
-bool exists(const std::string& path) { return GetFileAttributesW(to_wide(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-std::string window_text(HWND window) {
-  wchar_t text[512] = {};
-  GetWindowTextW(window, text, 512);
-  return to_utf8(text);
-}
+using namespace wintest;
 
 // ---- the fixture: a frame with tabs, each with a real editor ----
 
-class SavingTab : public ::testing::Test {
+class SavingTab : public GuiThreadTest {
  protected:
   void SetUp() override {
-    LoadLibraryW(L"Msftedit.dll");
-    wchar_t temp[MAX_PATH + 1];
-    const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
-    folder_ = to_utf8(std::wstring_view(temp, length)) + "nimbol-saving-" + std::to_string(GetCurrentProcessId()) +
-              "-" + std::to_string(GetTickCount64());
-    ASSERT_TRUE(CreateDirectoryW(to_wide(folder_).c_str(), nullptr));
-
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"NimbolSavingTestFrame";
-    RegisterClassExW(&wc);
-    frame_ = CreateWindowExW(0, wc.lpszClassName, L"frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 500, 300,
-                             nullptr, nullptr, wc.hInstance, nullptr);
+    GuiThreadTest::SetUp();
+    frame_ = create_test_window(L"NimbolSavingTestFrame", DefWindowProcW, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
     ASSERT_NE(frame_, nullptr);
     AppState state;
     state.frame = frame_;
-    app_state().emplace(std::move(state));
+    install_app_state(std::move(state));
   }
 
-  void TearDown() override {
-    if (app_state().exists()) app_state().reset();
-    DestroyWindow(frame_);
-    // Everything the tests made, including any temporary file left behind.
-    WIN32_FIND_DATAW entry;
-    HANDLE find = FindFirstFileW(to_wide(folder_ + "\\*").c_str(), &entry);
-    if (find != INVALID_HANDLE_VALUE) {
-      do {
-        const std::wstring path = to_wide(folder_) + L"\\" + entry.cFileName;
-        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileW(path.c_str());
-      } while (FindNextFileW(find, &entry));
-      FindClose(find);
-    }
-    RemoveDirectoryW(to_wide(folder_).c_str());
-  }
-
-  std::string path(std::string_view name) const { return folder_ + "\\" + std::string(name); }
+  std::string path(std::string_view name) const { return folder_.file(name); }
 
   // Adds a tab holding `text` and makes it the active one.
   std::size_t add_tab(std::string_view text, Tab tab) {
@@ -223,13 +58,13 @@ class SavingTab : public ::testing::Test {
 
   bool no_temporary_files() const {
     WIN32_FIND_DATAW entry;
-    HANDLE find = FindFirstFileW(to_wide(folder_ + "\\*.nimbol-save").c_str(), &entry);
+    HANDLE find = FindFirstFileW(to_wide(folder_.path() + "\\*.nimbol-save").c_str(), &entry);
     if (find == INVALID_HANDLE_VALUE) return true;
     FindClose(find);
     return false;
   }
 
-  std::string folder_;
+  TempFolder folder_{"saving"};
   HWND frame_ = nullptr;
 };
 
@@ -267,7 +102,7 @@ TEST_F(SavingTab, WritesTheBytesOfEachEncodingAndLineEnd) {
   for (const Case& c : cases) {
     const std::size_t index = add_tab(text, file_tab(path(c.name), c.encoding, c.eol));
     EXPECT_TRUE(save_tab(index, false)) << c.name;
-    EXPECT_EQ(read_bytes(path(c.name)), c.expected) << c.name;
+    EXPECT_EQ(read_file(path(c.name)), c.expected) << c.name;
     const Tab saved = tab_at(index);
     EXPECT_FALSE(saved.dirty) << c.name;
     EXPECT_FALSE(saved.store_pending) << c.name;
@@ -280,12 +115,12 @@ TEST_F(SavingTab, WritesTheBytesOfEachEncodingAndLineEnd) {
 
 TEST_F(SavingTab, ReplacesAnExistingFileWhole) {
   const std::string target = path("notes.txt");
-  write_bytes(target, "the old contents, longer than the new ones\r\n");
+  write_file(target, "the old contents, longer than the new ones\r\n");
   const std::size_t index = add_tab("new", file_tab(target));
   // A stray temporary file from an earlier crash is simply overwritten.
-  write_bytes(target + ".nimbol-save", "stray bytes from a crash");
+  write_file(target + ".nimbol-save", "stray bytes from a crash");
   EXPECT_TRUE(save_tab(index, false));
-  EXPECT_EQ(read_bytes(target), "new");
+  EXPECT_EQ(read_file(target), "new");
   EXPECT_TRUE(no_temporary_files());
   EXPECT_FALSE(tab_at(index).dirty);
 }
@@ -306,18 +141,18 @@ TEST_F(SavingTab, ATargetThatCannotBeWrittenFailsWithTheSystemsReason) {
   };
   for (const Case& c : cases) {
     const std::string target = path(std::string(c.what) + ".txt");
-    write_bytes(target, "keep me");
+    write_file(target, "keep me");
     c.guard(target);
     const std::size_t index = add_tab("lost?", file_tab(target));
 
-    Answer answer{.act = [](HWND box) { press(box, L"OK"); }};
-    EXPECT_FALSE(with_answer(answer, [&] { return save_tab(index, false); })) << c.what;
+    Script answer = answer_every(MESSAGE_BOX_CLASS, [](HWND box) { click_named(box, L"OK"); });
+    EXPECT_FALSE(with_script(answer, [&] { return save_tab(index, false); })) << c.what;
     if (locked != INVALID_HANDLE_VALUE) CloseHandle(std::exchange(locked, INVALID_HANDLE_VALUE));
 
-    ASSERT_EQ(answer.shown, 1) << c.what << ": the failure is shown once";
+    ASSERT_EQ(answer.dialogs.size(), 1u) << c.what << ": the failure is shown once";
     const std::string prefix = target + " could not be saved.\n\n";
     std::string message;
-    for (const std::wstring& seen : answer.seen) {
+    for (const std::wstring& seen : answer.dialogs[0].texts) {
       if (to_utf8(seen).starts_with(prefix)) message = to_utf8(seen);
     }
     ASSERT_FALSE(message.empty()) << c.what;
@@ -326,7 +161,7 @@ TEST_F(SavingTab, ATargetThatCannotBeWrittenFailsWithTheSystemsReason) {
     EXPECT_NE(reason, "Unknown error") << c.what;
     EXPECT_EQ(reason.find('\n'), std::string::npos) << c.what << ": the system's line break is trimmed";
 
-    EXPECT_EQ(read_bytes(target), "keep me") << c.what;
+    EXPECT_EQ(read_file(target), "keep me") << c.what;
     EXPECT_TRUE(no_temporary_files()) << c.what;
     const Tab kept = tab_at(index);
     EXPECT_TRUE(kept.dirty) << c.what;
@@ -338,10 +173,10 @@ TEST_F(SavingTab, ATargetThatCannotBeWrittenFailsWithTheSystemsReason) {
 TEST_F(SavingTab, AFolderThatDoesNotExistFailsAndWritesNothing) {
   const std::string target = path("missing\\notes.txt");
   const std::size_t index = add_tab("text", file_tab(target));
-  Answer answer{.act = [](HWND box) { press(box, L"OK"); }};
-  EXPECT_FALSE(with_answer(answer, [&] { return save_tab(index, false); }));
-  EXPECT_EQ(answer.shown, 1);
-  EXPECT_FALSE(exists(target));
+  Script answer = answer_every(MESSAGE_BOX_CLASS, [](HWND box) { click_named(box, L"OK"); });
+  EXPECT_FALSE(with_script(answer, [&] { return save_tab(index, false); }));
+  EXPECT_EQ(answer.dialogs.size(), 1u);
+  EXPECT_FALSE(path_exists(target));
   EXPECT_TRUE(tab_at(index).dirty);
 }
 
@@ -349,7 +184,7 @@ TEST_F(SavingTab, AnsiTextOutsideTheCodePageIsSavedAsUtf8) {
   const std::string target = path("ansi.txt");
   const std::size_t index = add_tab("caf\xC3\xA9 \xC4\x81", file_tab(target, Encoding::Ansi));
   EXPECT_TRUE(save_tab(index, false));
-  EXPECT_EQ(read_bytes(target), "caf\xC3\xA9 \xC4\x81");
+  EXPECT_EQ(read_file(target), "caf\xC3\xA9 \xC4\x81");
   EXPECT_EQ(tab_at(index).encoding, Encoding::Utf8);
 }
 
@@ -367,25 +202,25 @@ TEST_F(SavingTab, OverwritingALossyFileAsksFirst) {
     // Bytes that 1252 cannot decode made this tab lossy; its text now holds
     // U+0101, which 1252 cannot encode either.
     const std::string target = path(std::string(c.what) + ".txt");
-    write_bytes(target, "ab\x81");
+    write_file(target, "ab\x81");
     const std::size_t index = add_tab("ab\xC4\x81", file_tab(target, Encoding::Ansi, Eol::CrLf, true));
 
-    Answer answer{.act = [&](HWND box) { press(box, c.button); }};
-    EXPECT_EQ(with_answer(answer, [&] { return save_tab(index, false); }), c.saved) << c.what;
-    EXPECT_EQ(answer.shown, 1) << c.what;
-    EXPECT_TRUE(seen_text(answer, std::string(c.what) +
-                                      ".txt has bytes that could not be read as text. Saving writes the text as "
-                                      "shown, which replaces those bytes.\n\nSave anyway?"))
+    Script answer = answer_every(MESSAGE_BOX_CLASS, [&](HWND box) { click_named(box, c.button); });
+    EXPECT_EQ(with_script(answer, [&] { return save_tab(index, false); }), c.saved) << c.what;
+    EXPECT_EQ(answer.dialogs.size(), 1u) << c.what;
+    EXPECT_TRUE(any_shows(answer.dialogs, std::string(c.what) +
+                                              ".txt has bytes that could not be read as text. Saving writes the "
+                                              "text as shown, which replaces those bytes.\n\nSave anyway?"))
         << c.what;
 
     const Tab tab = tab_at(index);
     if (c.saved) {
-      EXPECT_EQ(read_bytes(target), "ab\xC4\x81") << c.what;
+      EXPECT_EQ(read_file(target), "ab\xC4\x81") << c.what;
       EXPECT_EQ(tab.encoding, Encoding::Utf8) << c.what;
       EXPECT_FALSE(tab.lossy) << c.what;
       EXPECT_FALSE(tab.dirty) << c.what;
     } else {
-      EXPECT_EQ(read_bytes(target), "ab\x81") << c.what;
+      EXPECT_EQ(read_file(target), "ab\x81") << c.what;
       EXPECT_EQ(tab.encoding, Encoding::Ansi) << c.what;
       EXPECT_TRUE(tab.lossy) << c.what;
       EXPECT_TRUE(tab.dirty) << c.what;
@@ -410,12 +245,12 @@ TEST_F(SavingTab, AnUntitledTabAsksWhereAndACancelledDialogWritesNothing) {
   untitled.dirty = true;
   const std::size_t index = add_tab("draft", untitled);
   std::string proposed;
-  Answer answer{.class_name = L"#32770", .act = [&](HWND dialog) {
-                  proposed = window_text(file_name_field(dialog));
-                  PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-                }};
-  EXPECT_FALSE(with_answer(answer, [&] { return save_tab(index, false); }));
-  EXPECT_EQ(answer.shown, 1);
+  Script answer = answer_every(SYSTEM_DIALOG_CLASS, [&](HWND dialog) {
+    proposed = window_text(file_name_field(dialog));
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+  });
+  EXPECT_FALSE(with_script(answer, [&] { return save_tab(index, false); }));
+  EXPECT_EQ(answer.dialogs.size(), 1u);
   EXPECT_EQ(proposed, "Untitled 2");
   const Tab tab = tab_at(index);
   EXPECT_FALSE(tab.path.has_value());
@@ -425,50 +260,43 @@ TEST_F(SavingTab, AnUntitledTabAsksWhereAndACancelledDialogWritesNothing) {
 
 TEST_F(SavingTab, SaveAsWritesTheChosenFileWithTheDefaultExtension) {
   const std::string original = path("first.txt");
-  write_bytes(original, "first");
+  write_file(original, "first");
   const std::size_t index = add_tab("second", file_tab(original));
   std::string proposed;
-  Answer answer{.class_name = L"#32770", .act = [&](HWND dialog) {
-                  HWND field = file_name_field(dialog);
-                  proposed = window_text(field);
-                  SetWindowTextW(field, to_wide(path("second")).c_str());
-                  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-                }};
-  EXPECT_TRUE(with_answer(answer, [&] { return save_tab(index, true); }));
+  Script answer = answer_every(SYSTEM_DIALOG_CLASS, [&](HWND dialog) {
+    HWND field = file_name_field(dialog);
+    proposed = window_text(field);
+    SetWindowTextW(field, to_wide(path("second")).c_str());
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  });
+  EXPECT_TRUE(with_script(answer, [&] { return save_tab(index, true); }));
   // A file tab proposes its bare name, not its folder.
   EXPECT_EQ(proposed, "first.txt");
-  EXPECT_EQ(read_bytes(path("second.txt")), "second");
-  EXPECT_EQ(read_bytes(original), "first");
+  EXPECT_EQ(read_file(path("second.txt")), "second");
+  EXPECT_EQ(read_file(original), "first");
   EXPECT_EQ(tab_at(index).path, path("second.txt"));
   EXPECT_EQ(window_text(frame_), "second.txt - Nimbol");
 }
 
-TEST(FileDialog, TheOpenDialogGivesTheChosenPathOrNothing) {
-  wchar_t temp[MAX_PATH + 1];
-  const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
-  const std::string existing = to_utf8(std::wstring_view(temp, length)) + "nimbol-open-" +
-                               std::to_string(GetCurrentProcessId()) + ".txt";
-  write_bytes(existing, "x");
+class FileDialog : public GuiThreadTest {};
 
-  Answer cancel{.class_name = L"#32770", .act = [](HWND dialog) { PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0); }};
+TEST_F(FileDialog, TheOpenDialogGivesTheChosenPathOrNothing) {
+  const TempFolder folder("open");
+  const std::string existing = folder.file("existing.txt");
+  write_file(existing, "x");
+
+  Script cancel = answer_every(SYSTEM_DIALOG_CLASS, [](HWND dialog) { PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0); });
   std::optional<std::string> chosen = std::string("not asked");
-  with_answer(cancel, [&] {
-    chosen = file_dialog(nullptr, "", false);
-    return true;
-  });
-  EXPECT_EQ(cancel.shown, 1);
+  with_script(cancel, [&] { chosen = file_dialog(nullptr, "", false); });
+  EXPECT_EQ(cancel.dialogs.size(), 1u);
   EXPECT_EQ(chosen, std::nullopt);
 
-  Answer accept{.class_name = L"#32770", .act = [&](HWND dialog) {
-                  SetWindowTextW(file_name_field(dialog), to_wide(existing).c_str());
-                  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-                }};
-  with_answer(accept, [&] {
-    chosen = file_dialog(nullptr, "", false);
-    return true;
+  Script accept = answer_every(SYSTEM_DIALOG_CLASS, [&](HWND dialog) {
+    SetWindowTextW(file_name_field(dialog), to_wide(existing).c_str());
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
   });
+  with_script(accept, [&] { chosen = file_dialog(nullptr, "", false); });
   EXPECT_EQ(chosen, existing);
-  DeleteFileW(to_wide(existing).c_str());
 }
 
 }  // namespace

@@ -16,13 +16,10 @@
 #include <vector>
 
 #include "app/app_state.h"
-#include "app/frame.h"
 #include "app/frame_messages.h"
-#include "app/window_classes.h"
 #include "base/utf.h"
 #include "editor/editor.h"
 #include "editor/tabs.h"
-#include "privacy/veil_state.h"
 #include "store/crypto.h"
 #include "store/protect.h"
 #include "store/random.h"
@@ -30,79 +27,13 @@
 #include "store/session_plan.h"
 #include "store/session_store.h"
 #include "ui/message_box.h"
+#include "support.h"
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using namespace wintest;
 
-Bytes bytes_of(std::string_view text) { return {text.begin(), text.end()}; }
 std::string text_of(const SecureBuffer& buffer) { return std::string(buffer.view()); }
-
-// ---- files ----
-
-std::optional<Bytes> read_bytes(const std::string& path) {
-  HANDLE file = CreateFileW(to_wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-  Bytes bytes;
-  std::uint8_t chunk[4096];
-  DWORD got = 0;
-  while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.insert(bytes.end(), chunk, chunk + got);
-  CloseHandle(file);
-  return bytes;
-}
-
-void write_bytes(const std::string& path, const Bytes& bytes) {
-  HANDLE file = CreateFileW(to_wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
-  DWORD written = 0;
-  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(file);
-}
-
-bool exists(const std::string& path) { return GetFileAttributesW(to_wide(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-// Every file below `folder`, with its path.
-void all_files(const std::string& folder, std::vector<std::string>& out) {
-  WIN32_FIND_DATAW entry;
-  HANDLE find = FindFirstFileW(to_wide(folder + "\\*").c_str(), &entry);
-  if (find == INVALID_HANDLE_VALUE) return;
-  do {
-    const std::wstring name = entry.cFileName;
-    if (name == L"." || name == L"..") continue;
-    const std::string path = folder + "\\" + to_utf8(name);
-    if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      all_files(path, out);
-    } else {
-      out.push_back(path);
-    }
-  } while (FindNextFileW(find, &entry));
-  FindClose(find);
-}
-
-void remove_tree(const std::string& folder) {
-  WIN32_FIND_DATAW entry;
-  HANDLE find = FindFirstFileW(to_wide(folder + "\\*").c_str(), &entry);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      const std::wstring name = entry.cFileName;
-      if (name == L"." || name == L"..") continue;
-      const std::wstring path = to_wide(folder) + L"\\" + name;
-      SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        remove_tree(to_utf8(path));
-      } else {
-        DeleteFileW(path.c_str());
-      }
-    } while (FindNextFileW(find, &entry));
-    FindClose(find);
-  }
-  RemoveDirectoryW(to_wide(folder).c_str());
-}
-
-bool contains(const Bytes& haystack, const Bytes& needle) {
-  return std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end()) != haystack.end();
-}
 
 // The text as it would sit on disk in the clear: UTF-8 or UTF-16.
 bool holds_plain_text(const Bytes& file, std::string_view text) {
@@ -111,88 +42,12 @@ bool holds_plain_text(const Bytes& file, std::string_view text) {
   return contains(file, bytes_of(text)) || contains(file, Bytes(units, units + wide.size() * 2));
 }
 
-// ---- answering the program's message box from inside its modal loop ----
-
-HWND visible_message_box() {
-  HWND found = nullptr;
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND window, LPARAM param) -> BOOL {
-        wchar_t name[64] = {};
-        GetClassNameW(window, name, 64);
-        if (!IsWindowVisible(window) || wcscmp(name, MESSAGE_BOX_CLASS) != 0) return TRUE;
-        *reinterpret_cast<HWND*>(param) = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&found));
-  return found;
-}
-
-std::vector<std::wstring> child_texts(HWND window) {
-  std::vector<std::wstring> texts;
-  EnumChildWindows(
-      window,
-      [](HWND child, LPARAM param) -> BOOL {
-        wchar_t text[4096] = {};
-        GetWindowTextW(child, text, 4096);
-        reinterpret_cast<std::vector<std::wstring>*>(param)->push_back(text);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&texts));
-  return texts;
-}
-
 // Each message box that opens while `run` runs is read and answered with
 // the button of that text.
-struct Boxes {
-  std::wstring button;
-  std::vector<std::vector<std::wstring>> seen;
-  HWND last = nullptr;
-};
-
-Boxes* answering = nullptr;
-
-void CALLBACK answer_tick(HWND, UINT, UINT_PTR, DWORD) {
-  HWND box = visible_message_box();
-  if (!box || box == answering->last) return;
-  answering->last = box;
-  answering->seen.push_back(child_texts(box));
-  std::pair<const std::wstring*, HWND> search{&answering->button, nullptr};
-  EnumChildWindows(
-      box,
-      [](HWND child, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<std::pair<const std::wstring*, HWND>*>(param);
-        wchar_t text[256] = {};
-        GetWindowTextW(child, text, 256);
-        if (*s->first != text) return TRUE;
-        s->second = child;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  if (search.second) {
-    PostMessageW(search.second, BM_CLICK, 0, 0);
-  } else {
-    ADD_FAILURE() << "no button " << to_utf8(answering->button);
-    DestroyWindow(box);
-  }
-}
-
-Boxes answering_with(std::wstring button, const std::function<void()>& run) {
-  Boxes boxes{std::move(button), {}, nullptr};
-  answering = &boxes;
-  const UINT_PTR timer = SetTimer(nullptr, 0, 50, answer_tick);
-  run();
-  KillTimer(nullptr, timer);
-  answering = nullptr;
+Script answering_with(std::wstring button, const std::function<void()>& run) {
+  Script boxes = answer_every(MESSAGE_BOX_CLASS, [button](HWND box) { click_named(box, button); });
+  with_script(boxes, run);
   return boxes;
-}
-
-bool seen(const Boxes& boxes, const std::string& text) {
-  const std::wstring wanted = to_wide(text);
-  for (const auto& box : boxes.seen) {
-    if (std::find(box.begin(), box.end(), wanted) != box.end()) return true;
-  }
-  return false;
 }
 
 // ---- the fixture ----
@@ -221,66 +76,36 @@ struct TabView {
   CHARRANGE sel;
 };
 
-class SessionStoreTest : public ::testing::Test {
+class SessionStoreTest : public DataFolderTest {
  protected:
   void SetUp() override {
-    LoadLibraryW(L"Msftedit.dll");
-    wchar_t temp[MAX_PATH + 1];
-    const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
-    root_ = to_utf8(std::wstring_view(temp, length)) + "nimbol-store-" + std::to_string(GetCurrentProcessId()) + "-" +
-            std::to_string(GetTickCount64());
-    ASSERT_TRUE(CreateDirectoryW(to_wide(root_).c_str(), nullptr));
-    ASSERT_TRUE(SetEnvironmentVariableW(L"APPDATA", to_wide(root_ + "\\AppData").c_str()));
-    dir_ = root_ + "\\AppData\\Nimbol";
-
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = test_frame_proc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"NimbolStoreTestFrame";
-    RegisterClassExW(&wc);
-    frame_ = CreateWindowExW(0, wc.lpszClassName, L"frame", WS_OVERLAPPEDWINDOW, 20, 20, 500, 300, nullptr, nullptr,
-                             wc.hInstance, nullptr);
+    DataFolderTest::SetUp();
+    frame_ = create_test_window(L"NimbolStoreTestFrame", test_frame_proc);
     ASSERT_NE(frame_, nullptr);
     frame_timers.clear();
   }
 
-  void TearDown() override {
-    if (app_state().exists()) app_state().reset();
-    if (IsWindow(frame_)) DestroyWindow(frame_);
-    remove_tree(root_);
-  }
-
   // A fresh state for `frame`, with a store unless told otherwise.
   void start(bool with_store = true, std::optional<SecureBuffer> key = std::nullopt, HWND frame = nullptr) {
-    if (app_state().exists()) app_state().reset();
     AppState state;
     state.frame = frame ? frame : frame_;
     if (with_store) {
       state.store = open_store(std::move(key));
       ASSERT_TRUE(state.store.has_value());
     }
-    app_state().emplace(std::move(state));
+    install_app_state(std::move(state));
   }
 
   // A run that ends: its editors go with its frame, and a new frame comes.
   void restart(std::optional<SecureBuffer> key = std::nullopt) {
     app_state().reset();
     DestroyWindow(frame_);
-    frame_ = CreateWindowExW(0, L"NimbolStoreTestFrame", L"frame", WS_OVERLAPPEDWINDOW, 20, 20, 500, 300, nullptr,
-                             nullptr, GetModuleHandleW(nullptr), nullptr);
+    frame_ = create_test_window(L"NimbolStoreTestFrame", test_frame_proc);
     start(true, std::move(key));
   }
 
   std::size_t add_tab(std::string_view text, bool dirty, bool pending, std::optional<std::string> path = {}) {
-    const std::size_t index = new_tab();
-    auto state = app_state().borrow();
-    Tab& tab = state->tabs[index];
-    set_editor_text(tab.editor, text);
-    tab.dirty = dirty;
-    tab.store_pending = pending;
-    tab.path = std::move(path);
-    return index;
+    return add_text_tab(text, dirty, pending, std::move(path));
   }
 
   std::vector<TabView> tabs() {
@@ -300,13 +125,13 @@ class SessionStoreTest : public ::testing::Test {
   std::uint64_t next_id() { return app_state().borrow()->next_id; }
   std::size_t active() { return app_state().borrow()->active; }
 
-  std::string tab_file(std::string_view name) const { return dir_ + "\\tabs\\" + std::string(name); }
-  std::string index_file() const { return dir_ + "\\session.dat"; }
+  std::string tab_file(std::string_view name) const { return data_dir_ + "\\tabs\\" + std::string(name); }
+  std::string index_file() const { return data_dir_ + "\\session.dat"; }
 
   void write_protected(const std::string& path, std::string_view plain, const std::optional<SecureBuffer>& key = {}) {
     auto sealed = protect_data(bytes_of(plain), key);
     ASSERT_TRUE(sealed.has_value());
-    write_bytes(path, *sealed);
+    write_file(path, *sealed);
   }
 
   void write_index(const Index& index) {
@@ -316,7 +141,7 @@ class SessionStoreTest : public ::testing::Test {
   }
 
   std::optional<std::string> read_protected(const std::string& path, const std::optional<SecureBuffer>& key = {}) {
-    auto bytes = read_bytes(path);
+    auto bytes = read_file_bytes(path);
     if (!bytes) return std::nullopt;
     auto plain = unprotect_data(*bytes, key);
     if (!plain) return std::nullopt;
@@ -331,8 +156,6 @@ class SessionStoreTest : public ::testing::Test {
     return *index;
   }
 
-  std::string root_;
-  std::string dir_;
   HWND frame_ = nullptr;
 };
 
@@ -351,7 +174,7 @@ TEST_F(SessionStoreTest, WritesOnlyPendingTabsAndRemovesTheTextOfCleanOrEmptyOne
   const std::string secret = "meet me at the old mill \xC3\xA9 at nine";
   for (const bool with_password : {false, true}) {
     SCOPED_TRACE(with_password ? "with a password" : "without a password");
-    remove_tree(dir_);
+    remove_tree(data_dir_);
     const std::optional<SecureBuffer> key = with_password ? std::optional(random_bytes(32)) : std::nullopt;
     start(true, key ? std::optional(key->clone()) : std::nullopt);
 
@@ -362,14 +185,14 @@ TEST_F(SessionStoreTest, WritesOnlyPendingTabsAndRemovesTheTextOfCleanOrEmptyOne
     auto views = tabs();
     // Texts left by earlier runs; only the current one stays.
     for (const std::size_t i : {unchanged, emptied, saved}) {
-      write_bytes(tab_file(tab_file_name(views[i].id)), bytes_of("earlier"));
+      write_file(tab_file(tab_file_name(views[i].id)), bytes_of("earlier"));
     }
     set_selection(views[typed].editor, {4, 9});
     app_state().borrow()->active = typed;
 
     EXPECT_TRUE(store_session());
 
-    const auto typed_file = read_bytes(tab_file(tab_file_name(views[typed].id)));
+    const auto typed_file = read_file_bytes(tab_file(tab_file_name(views[typed].id)));
     ASSERT_TRUE(typed_file.has_value());
     EXPECT_EQ(is_sealed_form(*typed_file), with_password);
     if (key) {
@@ -379,9 +202,9 @@ TEST_F(SessionStoreTest, WritesOnlyPendingTabsAndRemovesTheTextOfCleanOrEmptyOne
       EXPECT_EQ(text_of(*plain), secret);
     }
     EXPECT_EQ(read_protected(tab_file(tab_file_name(views[typed].id)), key), secret);
-    EXPECT_EQ(read_bytes(tab_file(tab_file_name(views[unchanged].id))), bytes_of("earlier"));
-    EXPECT_FALSE(exists(tab_file(tab_file_name(views[emptied].id))));
-    EXPECT_FALSE(exists(tab_file(tab_file_name(views[saved].id))));
+    EXPECT_EQ(read_file_bytes(tab_file(tab_file_name(views[unchanged].id))), bytes_of("earlier"));
+    EXPECT_FALSE(path_exists(tab_file(tab_file_name(views[emptied].id))));
+    EXPECT_FALSE(path_exists(tab_file(tab_file_name(views[saved].id))));
     for (const TabView& tab : tabs()) EXPECT_FALSE(tab.store_pending) << tab.id;
 
     const auto index = stored_index(key);
@@ -398,12 +221,11 @@ TEST_F(SessionStoreTest, WritesOnlyPendingTabsAndRemovesTheTextOfCleanOrEmptyOne
 
     // Nothing the store wrote holds a tab's text in the clear, not even the
     // index or a temporary file.
-    std::vector<std::string> files;
-    all_files(dir_, files);
+    const std::vector<std::string> files = files_under(data_dir_);
     EXPECT_GE(files.size(), 2u);
     for (const std::string& file : files) {
       EXPECT_FALSE(file.ends_with(".tmp")) << file;
-      const auto bytes = read_bytes(file);
+      const auto bytes = read_file_bytes(file);
       ASSERT_TRUE(bytes.has_value()) << file;
       EXPECT_FALSE(holds_plain_text(*bytes, secret)) << file;
       EXPECT_FALSE(holds_plain_text(*bytes, "mill")) << file;
@@ -440,7 +262,7 @@ TEST_F(SessionStoreTest, APathThatIsNotUnicodeFailsTheIndexButNotTheTexts) {
   add_tab("kept anyway", true, true, std::string("C:\\bad\xFF.txt"));
   const std::uint64_t id = tabs()[0].id;
   EXPECT_FALSE(store_session());
-  EXPECT_FALSE(exists(index_file()));
+  EXPECT_FALSE(path_exists(index_file()));
   EXPECT_EQ(read_protected(tab_file(tab_file_name(id))), "kept anyway");
 }
 
@@ -448,14 +270,14 @@ TEST_F(SessionStoreTest, WithoutAStoreNothingIsWrittenAndStoringFails) {
   start(false);
   add_tab("nowhere to go", true, true);
   EXPECT_FALSE(store_session());
-  EXPECT_FALSE(exists(dir_));
+  EXPECT_FALSE(path_exists(data_dir_));
   // Nothing to rewrite either; the vault must stay.
   EXPECT_FALSE(rekey_store(random_bytes(32)));
 }
 
 TEST_F(SessionStoreTest, TheStoreIsUnavailableWhenItsFolderCannotBeMade) {
   // APPDATA is a file, so nothing can be made below it.
-  write_bytes(root_ + "\\AppData", bytes_of("a file"));
+  write_file(root_ + "\\AppData", bytes_of("a file"));
   EXPECT_FALSE(open_store(std::nullopt).has_value());
   SetEnvironmentVariableW(L"APPDATA", nullptr);
   EXPECT_FALSE(open_store(std::nullopt).has_value());
@@ -474,8 +296,8 @@ struct Expected {
 TEST_F(SessionStoreTest, RestoresEveryKindOfStoredTab) {
   const std::string file_five = root_ + "\\five.txt";
   const std::string file_ten = root_ + "\\ten.txt";
-  write_bytes(file_five, bytes_of("file five"));
-  write_bytes(file_ten, bytes_of("file ten"));
+  write_file(file_five, bytes_of("file five"));
+  write_file(file_ten, bytes_of("file ten"));
   const Bytes garbage = bytes_of("not protected at all");
   auto sealed_elsewhere = protect_data(bytes_of("under a password"), random_bytes(32));
   ASSERT_TRUE(sealed_elsewhere.has_value());
@@ -501,9 +323,9 @@ TEST_F(SessionStoreTest, RestoresEveryKindOfStoredTab) {
        {"a.dat", "7.txt", "-7.dat"}},
       {"an unreadable index is no index; unreadable texts stay",
        [&] {
-         write_bytes(index_file(), garbage);
+         write_file(index_file(), garbage);
          write_protected(tab_file("007.dat"), "seven");
-         write_bytes(tab_file("12.dat"), garbage);
+         write_file(tab_file("12.dat"), garbage);
        },
        {{7, {}, "seven", true, 1}},
        13,
@@ -526,11 +348,11 @@ TEST_F(SessionStoreTest, RestoresEveryKindOfStoredTab) {
          index.active = 5;
          write_index(index);
          write_protected(tab_file("4.dat"), "stored four");
-         write_bytes(tab_file("5.dat"), garbage);
+         write_file(tab_file("5.dat"), garbage);
          write_protected(tab_file("10.dat"), "edited ten");
-         write_bytes(tab_file("11.dat"), *sealed_elsewhere);
+         write_file(tab_file("11.dat"), *sealed_elsewhere);
          write_protected(tab_file("20.dat"), "orphan");
-         write_bytes(tab_file("21.dat"), garbage);
+         write_file(tab_file("21.dat"), garbage);
        },
        {{4, {}, "stored four", true, 3},
         // Its stored text is unreadable, so the file is loaded instead,
@@ -558,11 +380,11 @@ TEST_F(SessionStoreTest, RestoresEveryKindOfStoredTab) {
 
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    remove_tree(dir_);
+    remove_tree(data_dir_);
     start();
     c.setup();
     std::map<std::string, Bytes> before;
-    for (const std::string& name : c.untouched) before[name] = read_bytes(tab_file(name)).value_or(Bytes{});
+    for (const std::string& name : c.untouched) before[name] = read_file_bytes(tab_file(name)).value_or(Bytes{});
 
     restore_session();
 
@@ -574,7 +396,7 @@ TEST_F(SessionStoreTest, RestoresEveryKindOfStoredTab) {
       if (want.id) {
         EXPECT_EQ(restored[i].id, *want.id);
       } else {
-        EXPECT_FALSE(exists(tab_file(tab_file_name(restored[i].id))));
+        EXPECT_FALSE(path_exists(tab_file(tab_file_name(restored[i].id))));
       }
       EXPECT_EQ(restored[i].path, want.path);
       EXPECT_EQ(restored[i].text, want.text);
@@ -596,19 +418,19 @@ TEST_F(SessionStoreTest, RestoresEveryKindOfStoredTab) {
     // be read exactly as they were.
     EXPECT_TRUE(store_session());
     while (!tabs().empty()) discard_tab(0);
-    for (const auto& [name, bytes] : before) EXPECT_EQ(read_bytes(tab_file(name)), bytes) << name;
+    for (const auto& [name, bytes] : before) EXPECT_EQ(read_file_bytes(tab_file(name)), bytes) << name;
   }
 }
 
 TEST_F(SessionStoreTest, ClosingOrStoringATabLoadedInsteadOfItsUnreadableTextKeepsThatText) {
   const std::string path = root_ + "\\notes.txt";
-  write_bytes(path, bytes_of("from the file"));
+  write_file(path, bytes_of("from the file"));
   start();
   Index index;
   index.tabs = {entry(5, path, 1, true), entry(6, {}, 2, false)};
   write_index(index);
   const Bytes unreadable = bytes_of("damaged");
-  write_bytes(tab_file("5.dat"), unreadable);
+  write_file(tab_file("5.dat"), unreadable);
 
   restore_session();
   ASSERT_EQ(tabs().size(), 2u);
@@ -619,17 +441,17 @@ TEST_F(SessionStoreTest, ClosingOrStoringATabLoadedInsteadOfItsUnreadableTextKee
   SendMessageW(tabs()[0].editor, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"more "));
   mark_modified(tabs()[0].editor);
   EXPECT_TRUE(store_session());
-  EXPECT_EQ(read_bytes(tab_file("5.dat")), unreadable);
-  const Boxes asked = answering_with(L"Don't Save", [] { close_tab(0); });
-  EXPECT_EQ(asked.seen.size(), 1u);
+  EXPECT_EQ(read_file_bytes(tab_file("5.dat")), unreadable);
+  const Script asked = answering_with(L"Don't Save", [] { close_tab(0); });
+  EXPECT_EQ(asked.dialogs.size(), 1u);
   ASSERT_EQ(tabs().size(), 1u);
-  EXPECT_EQ(read_bytes(tab_file("5.dat")), unreadable);
+  EXPECT_EQ(read_file_bytes(tab_file("5.dat")), unreadable);
 }
 
 TEST_F(SessionStoreTest, TabsComeBackAsTheyWereLeft) {
   for (const bool with_password : {false, true}) {
     SCOPED_TRACE(with_password ? "with a password" : "without a password");
-    remove_tree(dir_);
+    remove_tree(data_dir_);
     const std::optional<SecureBuffer> key = with_password ? std::optional(random_bytes(32)) : std::nullopt;
     auto copy = [&] { return key ? std::optional(key->clone()) : std::nullopt; };
     start(true, copy());
@@ -660,7 +482,7 @@ TEST_F(SessionStoreTest, TabsComeBackAsTheyWereLeft) {
     restart(with_password ? std::nullopt : std::optional(random_bytes(32)));
     restore_session();
     if (with_password) EXPECT_TRUE(tabs().empty());
-    EXPECT_TRUE(exists(tab_file(tab_file_name(before[0].id))));
+    EXPECT_TRUE(path_exists(tab_file(tab_file_name(before[0].id))));
   }
 }
 
@@ -672,7 +494,7 @@ TEST_F(SessionStoreTest, RekeyingRewritesEverythingUnderTheNewProtection) {
   add_tab("beta text", true, true);
   ASSERT_TRUE(store_session());
   const Bytes unreadable = bytes_of("damaged beyond reading");
-  write_bytes(tab_file("30.dat"), unreadable);
+  write_file(tab_file("30.dat"), unreadable);
   std::vector<std::string> names;
   for (const TabView& tab : tabs()) names.push_back(tab_file(tab_file_name(tab.id)));
   names.push_back(index_file());
@@ -680,7 +502,7 @@ TEST_F(SessionStoreTest, RekeyingRewritesEverythingUnderTheNewProtection) {
   const SecureBuffer key = random_bytes(32);
   ASSERT_TRUE(rekey_store(key.clone()));
   for (const std::string& name : names) {
-    const auto bytes = read_bytes(name);
+    const auto bytes = read_file_bytes(name);
     ASSERT_TRUE(bytes.has_value()) << name;
     EXPECT_TRUE(is_sealed_form(*bytes)) << name;
     auto plain = open_sealed(key.span(), std::span(*bytes).subspan(4));
@@ -691,14 +513,14 @@ TEST_F(SessionStoreTest, RekeyingRewritesEverythingUnderTheNewProtection) {
 
   ASSERT_TRUE(rekey_store(std::nullopt));
   for (const std::string& name : names) {
-    const auto bytes = read_bytes(name);
+    const auto bytes = read_file_bytes(name);
     ASSERT_TRUE(bytes.has_value()) << name;
     EXPECT_FALSE(is_sealed_form(*bytes)) << name;
   }
   EXPECT_EQ(read_protected(names[1]), "beta text");
   EXPECT_TRUE(stored_index().has_value());
   EXPECT_FALSE(app_state().borrow()->store->vault_key.has_value());
-  EXPECT_EQ(read_bytes(tab_file("30.dat")), unreadable);
+  EXPECT_EQ(read_file_bytes(tab_file("30.dat")), unreadable);
 }
 
 TEST_F(SessionStoreTest, AFailedRewriteKeepsTheKeyThatOpensEverything) {
@@ -719,8 +541,7 @@ TEST_F(SessionStoreTest, AFailedRewriteKeepsTheKeyThatOpensEverything) {
     EXPECT_TRUE(std::ranges::equal(state->store->vault_key->span(), key.span()));
   }
   // Whatever was or was not rewritten still opens with the key kept.
-  std::vector<std::string> files;
-  all_files(dir_, files);
+  const std::vector<std::string> files = files_under(data_dir_);
   for (const std::string& file : files) {
     if (file.ends_with("config.json")) continue;
     EXPECT_TRUE(read_protected(file, std::optional(key.clone())).has_value()) << file;
@@ -737,11 +558,11 @@ TEST_F(SessionStoreTest, AFailingTimerTriesAgainAndWarnsOnce) {
   const std::string blocked = tab_file(tab_file_name(tabs()[a].id));
   ASSERT_TRUE(CreateDirectoryW(to_wide(blocked).c_str(), nullptr));
 
-  const Boxes first = answering_with(L"OK", [] { on_store_timer(); });
-  ASSERT_EQ(first.seen.size(), 1u);
-  EXPECT_TRUE(seen(first, "Nimbol cannot store its tabs in its data folder:\n\n" + dir_ +
-                              "\n\nUntil that works again, text that is not saved as a file is lost when Nimbol "
-                              "closes. Nimbol asks before closing."));
+  const Script first = answering_with(L"OK", [] { on_store_timer(); });
+  ASSERT_EQ(first.dialogs.size(), 1u);
+  EXPECT_TRUE(any_shows(first.dialogs, "Nimbol cannot store its tabs in its data folder:\n\n" + data_dir_ +
+                                           "\n\nUntil that works again, text that is not saved as a file is lost "
+                                           "when Nimbol closes. Nimbol asks before closing."));
   // The retry is the frame's store timer, running again.
   MSG msg;
   bool retried = false;
@@ -752,17 +573,16 @@ TEST_F(SessionStoreTest, AFailingTimerTriesAgainAndWarnsOnce) {
   }
   EXPECT_TRUE(retried);
 
-  const Boxes again = answering_with(L"OK", [] { on_store_timer(); });
-  EXPECT_TRUE(again.seen.empty());
+  const Script again = answering_with(L"OK", [] { on_store_timer(); });
+  EXPECT_TRUE(again.dialogs.empty());
   start(false);
-  const Boxes without_store = answering_with(L"OK", [] { on_store_timer(); });
-  EXPECT_TRUE(without_store.seen.empty());
+  const Script without_store = answering_with(L"OK", [] { on_store_timer(); });
+  EXPECT_TRUE(without_store.dialogs.empty());
 }
 
 // ---- closing ----
 
 TEST_F(SessionStoreTest, ClosingAsksOnlyWhenUnstoredTextWouldBeLost) {
-  register_window_class({FRAME_CLASS, 0, frame_proc, true, true});
   struct Case {
     const char* what;
     bool store;
@@ -780,17 +600,17 @@ TEST_F(SessionStoreTest, ClosingAsksOnlyWhenUnstoredTextWouldBeLost) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    HWND frame = CreateWindowExW(0, FRAME_CLASS, L"Nimbol", WS_OVERLAPPEDWINDOW, 20, 20, 500, 300, nullptr, nullptr,
-                                 GetModuleHandleW(nullptr), nullptr);
+    HWND frame = create_frame();
     ASSERT_NE(frame, nullptr);
     start(c.store, std::nullopt, frame);
     for (const auto& [text, dirty] : c.tabs) add_tab(text, dirty, dirty);
 
-    const Boxes boxes = answering_with(c.answer, [&] { SendMessageW(frame, WM_CLOSE, 0, 0); });
-    EXPECT_EQ(!boxes.seen.empty(), c.asked);
+    const Script boxes = answering_with(c.answer, [&] { SendMessageW(frame, WM_CLOSE, 0, 0); });
+    EXPECT_EQ(!boxes.dialogs.empty(), c.asked);
     if (c.asked) {
-      EXPECT_TRUE(seen(boxes, "Nimbol could not store its tabs, so the text that is not saved as a file would be "
-                              "lost.\n\nClose anyway?"));
+      EXPECT_TRUE(any_shows(boxes.dialogs,
+                            "Nimbol could not store its tabs, so the text that is not saved as a file would be "
+                            "lost.\n\nClose anyway?"));
     }
     EXPECT_EQ(!IsWindow(frame), c.closed);
     if (c.store) EXPECT_EQ(read_protected(tab_file(tab_file_name(tabs()[0].id))), "typed");
@@ -801,9 +621,6 @@ TEST_F(SessionStoreTest, ClosingAsksOnlyWhenUnstoredTextWouldBeLost) {
     }
     app_state().reset();
   }
-  // The real frame covers its text when the message box takes the
-  // activation; that state belongs to the thread, not to this test.
-  veil_state() = VeilState{};
 }
 
 }  // namespace

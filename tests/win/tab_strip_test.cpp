@@ -18,8 +18,11 @@
 #include "editor/tab_strip.h"
 #include "ui/dpi.h"
 #include "ui/theme.h"
+#include "support.h"
 
 namespace {
+
+using namespace wintest;
 
 std::vector<WPARAM> received_commands;
 
@@ -42,22 +45,16 @@ Tab untitled(std::uint32_t number, bool dirty = false) {
   return tab;
 }
 
-class TabStripWindow : public ::testing::Test {
+class TabStripWindow : public GuiThreadTest {
  protected:
   static constexpr std::int32_t WIDTH = 1000;
 
   void SetUp() override {
+    GuiThreadTest::SetUp();
     // A real mouse over the window would move the hover under the test.
     SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
     register_window_class({TAB_STRIP_CLASS, CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS, tab_strip_proc, false, true});
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = parent_proc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"NimbolStripTestParent";
-    RegisterClassExW(&wc);
-    parent_ = CreateWindowExW(0, wc.lpszClassName, L"strip test", WS_OVERLAPPEDWINDOW, 0, 0,
-                              WIDTH + 100, 150, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    parent_ = create_test_window(L"NimbolStripTestParent", parent_proc, WS_OVERLAPPEDWINDOW, {0, 0, WIDTH + 100, 150});
     ASSERT_TRUE(parent_);
     const UINT dpi = GetDpiForWindow(parent_);
     dpi_ = dpi == 0 ? 96 : dpi;
@@ -70,8 +67,7 @@ class TabStripWindow : public ::testing::Test {
 
   void TearDown() override {
     pump();
-    DestroyWindow(parent_);
-    if (app_state().exists()) app_state().reset();
+    GuiThreadTest::TearDown();
     received_commands.clear();
   }
 
@@ -80,7 +76,7 @@ class TabStripWindow : public ::testing::Test {
     state.tabs = std::move(tabs);
     state.active = active;
     state.tab_strip = strip_;
-    app_state().emplace(std::move(state));
+    install_app_state(std::move(state));
   }
 
   StripLayout layout(std::size_t count) const { return strip_layout(WIDTH, height_, dpi_, count); }
@@ -197,12 +193,10 @@ TEST_F(TabStripWindow, PaintsActiveHoveredAndModifiedTabs) {
 }
 
 TEST_F(TabStripWindow, FollowsTheThemeAtTheNextPaint) {
-  const bool was_dark = is_dark();
   set_dark_mode(false);
   const COLORREF light = picture().at(1, 1);
   set_dark_mode(true);
   const COLORREF dark = picture().at(1, 1);
-  set_dark_mode(was_dark);
   EXPECT_EQ(light, RGB(236, 236, 236));
   EXPECT_EQ(dark, RGB(45, 45, 45));
 }

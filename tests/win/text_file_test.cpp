@@ -9,43 +9,24 @@
 
 #include "base/utf.h"
 #include "editor/text_codec.h"
+#include "support.h"
 
 namespace {
 
-std::wstring temp_root() {
-  wchar_t buffer[MAX_PATH + 1];
-  const DWORD length = GetTempPathW(MAX_PATH + 1, buffer);
-  return std::wstring(buffer, length);
-}
+using namespace wintest;
 
-class TextFileTest : public ::testing::Test {
+class TextFileTest : public GuiThreadTest {
  protected:
-  void SetUp() override {
-    folder_ = temp_root() + L"nimbol-text-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-              std::to_wstring(GetTickCount64());
-    ASSERT_TRUE(CreateDirectoryW(folder_.c_str(), nullptr));
-  }
-  void TearDown() override {
-    for (const auto& file : files_) DeleteFileW(to_wide(file).c_str());
-    RemoveDirectoryW(folder_.c_str());
-  }
-
   std::string write(std::string_view name, std::span<const std::uint8_t> bytes) {
-    const std::string path = to_utf8(folder_) + "\\" + std::string(name);
-    HANDLE file = CreateFileW(to_wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    EXPECT_NE(file, INVALID_HANDLE_VALUE);
-    DWORD written = 0;
-    EXPECT_TRUE(WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
-    CloseHandle(file);
-    files_.push_back(path);
+    const std::string path = folder_.file(name);
+    write_file(path, bytes);
     return path;
   }
   std::string write(std::string_view name, std::string_view bytes) {
     return write(name, std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
   }
 
-  std::wstring folder_;
-  std::vector<std::string> files_;
+  TempFolder folder_{"text"};
 };
 
 TEST_F(TextFileTest, SystemCodePageIs1252HereSoTheseTestsMeanWhatTheySay) { EXPECT_EQ(GetACP(), 1252u); }
@@ -95,7 +76,7 @@ TEST_F(TextFileTest, FailuresCarryTheSystemsTextAndCode) {
     std::string path;
     DWORD code;
   };
-  const std::string missing = to_utf8(folder_) + "\\missing.txt";
+  const std::string missing = folder_.file("missing.txt");
   const std::string locked = write("locked.txt", "text");
   HANDLE holder = CreateFileW(to_wide(locked).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(holder, INVALID_HANDLE_VALUE);

@@ -18,8 +18,11 @@
 #include "store/settings.h"
 #include "ui/dpi.h"
 #include "ui/theme.h"
+#include "support.h"
 
 namespace {
+
+using namespace wintest;
 
 constexpr wchar_t personalize_key[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
 constexpr wchar_t light_value[] = L"AppsUseLightTheme";
@@ -56,21 +59,14 @@ class PersonalizeValue {
   bool had_value_ = false;
 };
 
-// Leaves the thread's theme as the test found it.
-class ThemeRestore {
- public:
-  ThemeRestore() : choice_(theme_choice()), dark_(is_dark()) {}
-  ~ThemeRestore() {
-    set_theme_choice(choice_);
-    set_dark_mode(dark_);
-  }
+class ThemeSystem : public GuiThreadTest {};
+class ThemePalette : public GuiThreadTest {};
+class ThemeFont : public GuiThreadTest {};
+class ThemeEditor : public GuiThreadTest {};
+class ThemeEverywhere : public GuiThreadTest {};
+class ThemeChoice : public DataFolderTest {};
 
- private:
-  Theme choice_;
-  bool dark_;
-};
-
-TEST(ThemeSystem, DarkForReadsTheAppModeFromTheRegistry) {
+TEST_F(ThemeSystem, DarkForReadsTheAppModeFromTheRegistry) {
   PersonalizeValue value;
   struct Case {
     const char* what;
@@ -103,8 +99,7 @@ COLORREF brush_colour(HBRUSH brush) {
   return lb.lbColor;
 }
 
-TEST(ThemePalette, BrushesCarryThePaletteColoursAndAreCreatedOnce) {
-  ThemeRestore restore;
+TEST_F(ThemePalette, BrushesCarryThePaletteColoursAndAreCreatedOnce) {
   set_dark_mode(false);
   const ThemeColors light = palette();
   EXPECT_FALSE(is_dark());
@@ -129,7 +124,7 @@ TEST(ThemePalette, BrushesCarryThePaletteColoursAndAreCreatedOnce) {
   EXPECT_EQ(brush_colour(dark.window_brush), RGB(45, 45, 45));
 }
 
-TEST(ThemeFont, EditorFontHeightIsTheRoundedCharacterHeight) {
+TEST_F(ThemeFont, EditorFontHeightIsTheRoundedCharacterHeight) {
   struct Case {
     std::int32_t points;
     std::uint32_t dpi;
@@ -171,19 +166,11 @@ struct EditorHost {
   std::vector<HWND> editors;
 
   explicit EditorHost(int count) {
-    LoadLibraryW(L"Msftedit.dll");
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = counting_parent;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"NimbolTestEditorHost";
-    RegisterClassExW(&wc);
-    parent = CreateWindowExW(0, wc.lpszClassName, L"host", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr, nullptr,
-                             wc.hInstance, nullptr);
+    parent = create_test_window(L"NimbolTestEditorHost", counting_parent, WS_OVERLAPPEDWINDOW, {0, 0, 400, 300});
     for (int i = 0; i < count; ++i) {
-      HWND editor = CreateWindowExW(0, L"RICHEDIT50W", L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE, 0, 0, 300, 200,
-                                    parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(100 + i)), wc.hInstance,
-                                    nullptr);
+      HWND editor =
+          CreateWindowExW(0, L"RICHEDIT50W", L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE, 0, 0, 300, 200, parent,
+                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(100 + i)), GetModuleHandleW(nullptr), nullptr);
       SendMessageW(editor, EM_SETEVENTMASK, 0, ENM_CHANGE);
       SetWindowTextW(editor, L"some text");
       editors.push_back(editor);
@@ -208,8 +195,7 @@ EditorColours editor_colours(HWND editor) {
   return {background, format.crTextColor};
 }
 
-TEST(ThemeEditor, ColoursFollowThePaletteBothWays) {
-  ThemeRestore restore;
+TEST_F(ThemeEditor, ColoursFollowThePaletteBothWays) {
   EditorHost host(1);
   ASSERT_NE(host.editors[0], nullptr);
   for (bool dark : {true, false}) {
@@ -221,19 +207,12 @@ TEST(ThemeEditor, ColoursFollowThePaletteBothWays) {
   }
 }
 
-class AppStateScope {
- public:
-  explicit AppStateScope(AppState state) { app_state().emplace(std::move(state)); }
-  ~AppStateScope() { app_state().reset(); }
-};
-
-TEST(ThemeEverywhere, RecoloursTheEditorOfEveryTabWithoutCountingEdits) {
-  ThemeRestore restore;
+TEST_F(ThemeEverywhere, RecoloursTheEditorOfEveryTabWithoutCountingEdits) {
   EditorHost host(3);
   AppState state;
   state.frame = host.parent;
   for (std::size_t i = 0; i < host.editors.size(); ++i) state.tabs.push_back(Tab{.id = i + 1, .editor = host.editors[i]});
-  AppStateScope scope(std::move(state));
+  install_app_state(std::move(state));
 
   RecolourLog log;
   for (HWND editor : host.editors) SetWindowSubclass(editor, logging_editor, 1, reinterpret_cast<DWORD_PTR>(&log));
@@ -254,8 +233,7 @@ TEST(ThemeEverywhere, RecoloursTheEditorOfEveryTabWithoutCountingEdits) {
   EXPECT_FALSE(app_state().borrowed());
 }
 
-TEST(ThemeEverywhere, OnlyTheSystemChoiceFollowsAnAppModeChange) {
-  ThemeRestore restore;
+TEST_F(ThemeEverywhere, OnlyTheSystemChoiceFollowsAnAppModeChange) {
   PersonalizeValue value;
   struct Case {
     Theme choice;
@@ -281,63 +259,31 @@ TEST(ThemeEverywhere, OnlyTheSystemChoiceFollowsAnAppModeChange) {
   }
 }
 
-std::wstring temp_folder() {
-  wchar_t base[MAX_PATH + 1];
-  const DWORD length = GetTempPathW(MAX_PATH + 1, base);
-  std::wstring folder = std::wstring(base, length) + L"nimbol-theme-" + std::to_wstring(GetCurrentProcessId());
-  CreateDirectoryW(folder.c_str(), nullptr);
-  return folder;
-}
-
-std::optional<std::string> read_file(const std::wstring& path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-  std::string out;
-  char buffer[4096];
-  DWORD got = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) out.append(buffer, got);
-  CloseHandle(file);
-  return out;
-}
-
-TEST(ThemeChoice, SetThemeSavesTheChoiceEvenWhenItIsAlreadyInForce) {
-  ThemeRestore restore;
-  const std::wstring folder = temp_folder();
-  wchar_t saved_appdata[MAX_PATH + 1] = {};
-  const bool had_appdata = GetEnvironmentVariableW(L"APPDATA", saved_appdata, MAX_PATH + 1) > 0;
-  SetEnvironmentVariableW(L"APPDATA", folder.c_str());
-  const std::wstring config = folder + L"\\Nimbol\\config.json";
-
+TEST_F(ThemeChoice, SetThemeSavesTheChoiceEvenWhenItIsAlreadyInForce) {
+  const std::string config = data_dir_ + "\\config.json";
+  install_app_state(AppState{});
+  set_theme(Theme::Dark);
+  EXPECT_TRUE(is_dark());
+  EXPECT_EQ(theme_choice(), Theme::Dark);
   {
-    AppStateScope scope(AppState{});
-    set_theme(Theme::Dark);
-    EXPECT_TRUE(is_dark());
-    EXPECT_EQ(theme_choice(), Theme::Dark);
-    {
-      auto state = app_state().borrow();
-      ASSERT_TRUE(state);
-      EXPECT_EQ(state->config.theme, Theme::Dark);
-    }
-    const auto written = read_file(config);
-    ASSERT_TRUE(written);
-    EXPECT_NE(written->find("\"theme\": \"dark\""), std::string::npos) << *written;
-
-    // The same choice again still writes the file.
-    ASSERT_TRUE(DeleteFileW(config.c_str()));
-    set_theme(Theme::Dark);
-    EXPECT_TRUE(read_file(config).has_value());
-
-    set_theme(Theme::Light);
-    EXPECT_FALSE(is_dark());
-    const auto light = read_file(config);
-    ASSERT_TRUE(light);
-    EXPECT_NE(light->find("\"theme\": \"light\""), std::string::npos) << *light;
+    auto state = app_state().borrow();
+    ASSERT_TRUE(state);
+    EXPECT_EQ(state->config.theme, Theme::Dark);
   }
+  const auto written = read_file(config);
+  ASSERT_TRUE(written);
+  EXPECT_NE(written->find("\"theme\": \"dark\""), std::string::npos) << *written;
 
-  SetEnvironmentVariableW(L"APPDATA", had_appdata ? saved_appdata : nullptr);
-  DeleteFileW(config.c_str());
-  RemoveDirectoryW((folder + L"\\Nimbol").c_str());
-  RemoveDirectoryW(folder.c_str());
+  // The same choice again still writes the file.
+  ASSERT_TRUE(DeleteFileW(to_wide(config).c_str()));
+  set_theme(Theme::Dark);
+  EXPECT_TRUE(read_file(config).has_value());
+
+  set_theme(Theme::Light);
+  EXPECT_FALSE(is_dark());
+  const auto light = read_file(config);
+  ASSERT_TRUE(light);
+  EXPECT_NE(light->find("\"theme\": \"light\""), std::string::npos) << *light;
 }
 
 }  // namespace

@@ -6,89 +6,23 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "base/utf.h"
 #include "store/vault.h"
 #include "store/vault_file.h"
+#include "support.h"
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using namespace wintest;
 
-Bytes bytes_of(std::string_view text) { return {text.begin(), text.end()}; }
-
-void remove_tree(const std::wstring& path) {
-  WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &data);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      const std::wstring name = data.cFileName;
-      if (name == L"." || name == L"..") continue;
-      const std::wstring child = path + L"\\" + name;
-      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        remove_tree(child);
-      } else {
-        DeleteFileW(child.c_str());
-      }
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
-  }
-  RemoveDirectoryW(path.c_str());
-}
-
-std::vector<std::string> names_in(const std::string& folder) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW(to_wide(folder + "\\*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return names;
-  do {
-    const std::string name = to_utf8(data.cFileName);
-    if (name != "." && name != "..") names.push_back(name);
-  } while (FindNextFileW(find, &data));
-  FindClose(find);
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-std::optional<std::string> read_all(const std::string& path) {
-  HANDLE file = CreateFileW(to_wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-  std::string out;
-  char buffer[4096];
-  DWORD got = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) out.append(buffer, got);
-  CloseHandle(file);
-  return out;
-}
-
-void write_all(const std::string& path, std::string_view bytes) {
-  HANDLE file = CreateFileW(to_wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE);
-  DWORD written = 0;
-  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(file);
-}
-
-class VaultFolder : public ::testing::Test {
+// A name outside ASCII, as many users' profile folders have.
+class VaultFolder : public GuiThreadTest {
  protected:
-  void SetUp() override {
-    wchar_t buffer[MAX_PATH + 1];
-    const DWORD length = GetTempPathW(MAX_PATH + 1, buffer);
-    root_ = std::wstring(buffer, length) + L"nimbol-vault-" + std::to_wstring(GetCurrentProcessId()) + L"-\x00e9";
-    remove_tree(root_);
-    ASSERT_TRUE(CreateDirectoryW(root_.c_str(), nullptr));
-    folder = to_utf8(root_);
-  }
-  void TearDown() override { remove_tree(root_); }
-
-  std::string folder;
-
- private:
-  std::wstring root_;
+  TempFolder root_{"vault-\xC3\xA9"};
+  const std::string folder = root_.path();
 };
 
 TEST_F(VaultFolder, CreatedVaultOpensWithItsPasswordOnly) {
@@ -98,7 +32,7 @@ TEST_F(VaultFolder, CreatedVaultOpensWithItsPasswordOnly) {
   EXPECT_TRUE(vault_exists(folder));
   EXPECT_EQ(names_in(folder), (std::vector<std::string>{"vault.json"}));  // no temporary left
 
-  const auto text = read_all(folder + "\\vault.json");
+  const auto text = read_file(folder + "\\vault.json");
   ASSERT_TRUE(text.has_value());
   auto file = parse_vault_file(*text);
   ASSERT_TRUE(file.has_value());
@@ -117,9 +51,9 @@ TEST_F(VaultFolder, CreatedVaultOpensWithItsPasswordOnly) {
 TEST_F(VaultFolder, ChangingThePasswordRewrapsTheSameMasterKey) {
   const Bytes master(32, 0x17);
   ASSERT_TRUE(create_vault(folder, master, bytes_of("old")).has_value());
-  const auto before = read_all(folder + "\\vault.json");
+  const auto before = read_file(folder + "\\vault.json");
   ASSERT_TRUE(create_vault(folder, master, bytes_of("new")).has_value());
-  const auto after = read_all(folder + "\\vault.json");
+  const auto after = read_file(folder + "\\vault.json");
   ASSERT_TRUE(before && after);
   const auto old_file = parse_vault_file(*before);
   const auto new_file = parse_vault_file(*after);
@@ -134,7 +68,7 @@ TEST_F(VaultFolder, ChangingThePasswordRewrapsTheSameMasterKey) {
 
 TEST_F(VaultFolder, MissingOrDamagedVaultReadsAsAWrongPassword) {
   for (const char* content : {static_cast<const char*>(nullptr), "", "{\"salt\":\"00\",\"key\":\"00\"}", "\xff\xfe"}) {
-    if (content != nullptr) write_all(folder + "\\vault.json", content);
+    if (content != nullptr) write_file(folder + "\\vault.json", content);
     auto refused = open_vault(folder, bytes_of("pw"));
     ASSERT_FALSE(refused.has_value());
     EXPECT_EQ(refused.error(), "That is not the password.");
@@ -144,21 +78,21 @@ TEST_F(VaultFolder, MissingOrDamagedVaultReadsAsAWrongPassword) {
 TEST_F(VaultFolder, AFailedWriteKeepsThePreviousVault) {
   const Bytes master(32, 1);
   ASSERT_TRUE(create_vault(folder, master, bytes_of("kept")).has_value());
-  const auto before = read_all(folder + "\\vault.json");
+  const auto before = read_file(folder + "\\vault.json");
   // A folder squatting on the temporary name makes the atomic write fail.
   ASSERT_TRUE(CreateDirectoryW(to_wide(folder + "\\vault.json.tmp").c_str(), nullptr));
   EXPECT_FALSE(create_vault(folder, Bytes(32, 2), bytes_of("lost")).has_value());
-  EXPECT_EQ(read_all(folder + "\\vault.json"), before);
+  EXPECT_EQ(read_file(folder + "\\vault.json"), before);
   EXPECT_TRUE(open_vault(folder, bytes_of("kept")).has_value());
   EXPECT_FALSE(create_vault(folder + "\\no such folder", master, bytes_of("x")).has_value());
 }
 
 TEST_F(VaultFolder, ForgettingSetsEverythingAsideUnderOneTime) {
   ASSERT_TRUE(create_vault(folder, Bytes(32, 3), bytes_of("pw")).has_value());
-  write_all(folder + "\\session.dat", "index");
+  write_file(folder + "\\session.dat", "index");
   ASSERT_TRUE(CreateDirectoryW(to_wide(folder + "\\tabs").c_str(), nullptr));
-  write_all(folder + "\\tabs\\1.dat", "text");
-  write_all(folder + "\\config.json", "{}");
+  write_file(folder + "\\tabs\\1.dat", "text");
+  write_file(folder + "\\config.json", "{}");
 
   FILETIME start{};
   GetSystemTimePreciseAsFileTime(&start);
@@ -179,13 +113,13 @@ TEST_F(VaultFolder, ForgettingSetsEverythingAsideUnderOneTime) {
   const std::uint64_t seconds = std::stoull(suffix.substr(1, suffix.size() - 5));
   EXPECT_GE(seconds, before);
   EXPECT_LE(seconds, before + 5);
-  EXPECT_EQ(read_all(folder + "\\tabs" + suffix + "\\1.dat"), "text");
-  EXPECT_EQ(read_all(folder + "\\session.dat" + suffix), "index");
+  EXPECT_EQ(read_file(folder + "\\tabs" + suffix + "\\1.dat"), "text");
+  EXPECT_EQ(read_file(folder + "\\session.dat" + suffix), "index");
 }
 
 TEST_F(VaultFolder, ARenameThatFailsDoesNotStopTheOthers) {
   ASSERT_TRUE(create_vault(folder, Bytes(32, 5), bytes_of("pw")).has_value());
-  write_all(folder + "\\session.dat", "index");
+  write_file(folder + "\\session.dat", "index");
   ASSERT_TRUE(CreateDirectoryW(to_wide(folder + "\\tabs").c_str(), nullptr));
   // Held open without delete sharing, session.dat cannot be renamed.
   HANDLE held = CreateFileW(to_wide(folder + "\\session.dat").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
