@@ -33,7 +33,7 @@ HFONT dialog_font(std::uint32_t dpi, std::int32_t pixel_size, bool underline);
                                                   WNDPROC procedure, HWND owner, std::int32_t width,
                                                   std::int32_t height);
 
-// One child per spec, in order (null where creation failed), with the
+// One child per ControlSpec, in order (null where creation failed), with the
 // dialog fonts applied.
 std::vector<HWND> create_controls(HWND window, std::span<const ControlSpec> specs);
 void apply_dialog_fonts(HWND window, std::span<const ControlSpec> specs, std::span<const HWND> handles);

@@ -163,7 +163,7 @@ TEST(OpenSealed, NeverOpensBlobsTooShortForNonceAndTag) {
 }
 
 // Known answers of AES-256-GCM with a 96-bit nonce from the GCM
-// specification's test cases 13 and 14: our blob is nonce | ciphertext | tag
+// published GCM test cases 13 and 14: our blob is nonce | ciphertext | tag
 // of the standard construction, so any other GCM implementation reads it.
 TEST(OpenSealed, ReadsStandardGcmKnownAnswers) {
   const Bytes zero_key(32, 0);

@@ -418,7 +418,7 @@ TEST_F(DialogControls, EveryKindIsCreatedAsItsControlInListOrder) {
   }
   EXPECT_EQ(SendMessageW(handles[5], EM_GETLIMITTEXT, 0, 0), 3);
   EXPECT_EQ(SendMessageW(handles[6], EM_GETLIMITTEXT, 0, 0), 50);
-  EXPECT_EQ(SendMessageW(handles[7], EM_GETLIMITTEXT, 0, 0), 200);  // the spec's limit is ignored
+  EXPECT_EQ(SendMessageW(handles[7], EM_GETLIMITTEXT, 0, 0), 200);  // the field keeps its own limit
   EXPECT_GT(SendMessageW(handles[8], EM_GETLIMITTEXT, 0, 0), 100000);
   EXPECT_EQ(text_of(dialog.window, 18), L"view");
   EXPECT_EQ(GetWindowLongPtrW(handles[9], GWLP_USERDATA), LINK_MARKER);
