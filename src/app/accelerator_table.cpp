@@ -2,7 +2,7 @@
 
 #include "app/accelerator_table.h"
 
-#include "app/command_ids.h"
+#include "ui/command_ids.h"
 
 const std::array<AcceleratorEntry, 20> accelerator_table = {{
     {'N', true, false, CMD_NEW_TAB},

@@ -8,8 +8,8 @@
 
 #include "app/commands.h"
 
-#include "app/app_state.h"
-#include "app/command_ids.h"
+#include "model/app_state.h"
+#include "ui/command_ids.h"
 #include "app/frame.h"
 #include "editor/editor.h"
 #include "editor/file_dialog.h"

@@ -11,24 +11,26 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/app_state.h"
+#include "model/app_state.h"
 #include "app/commands.h"
 #include "app/frame_messages.h"
+#include "model/frame_hooks.h"
 #include "base/utf.h"
 #include "editor/editor.h"
+#include "editor/strip_layout.h"
 #include "editor/suppress_change.h"
 #include "editor/tabs.h"
 #include "privacy/veil.h"
-#include "privacy/veil_state.h"
+#include "model/veil_state.h"
 #include "store/session_store.h"
 #include "store/settings.h"
 #include "ui/dpi.h"
 #include "ui/message_box.h"
 #include "ui/theme.h"
+#include "ui/window_dpi.h"
 
 namespace {
 
-constexpr int tab_strip_height = 34;
 constexpr int status_bar_height = 24;
 
 struct ChildWindows {
@@ -120,7 +122,7 @@ void on_dpi_changed(HWND frame, LPARAM lparam) {
     if (!state) return;
     config = state->config;
   }
-  apply_editor_font(create_editor_font(config.font_face, config.font_size, frame_dpi(frame)));
+  apply_editor_font(create_editor_font(config.font_face, config.font_size, window_dpi(frame)));
   layout();
 }
 
@@ -129,37 +131,21 @@ Reveal reveal_setting() {
   return state ? state->config.reveal : Reveal::Focus;
 }
 
-}  // namespace
-
-StateCell<AppState>& app_state() {
-  static StateCell<AppState> cell;
-  return cell;
-}
-
-UINT frame_dpi(HWND frame) {
-  const UINT dpi = frame ? GetDpiForWindow(frame) : 0;
-  return dpi == 0 ? 96 : dpi;
-}
-
-namespace {
-
 // Where the active editor goes: below the strip and the find bar, above the
 // status bar.
 RECT editor_area(HWND frame) {
-  const UINT dpi = frame_dpi(frame);
+  const UINT dpi = window_dpi(frame);
   RECT client{};
   GetClientRect(frame, &client);
   const int width = client.right - client.left;
   const int height = client.bottom - client.top;
-  const int strip = std::min(scale_for_dpi(tab_strip_height, dpi), height);
+  const int strip = std::min(scale_for_dpi(TAB_STRIP_HEIGHT, dpi), height);
   const int find_bar = 0;  // the find bar takes its rows here once it exists
   const int top = strip + find_bar;
   return {0, top, width, top + std::max(0, height - top - scale_for_dpi(status_bar_height, dpi))};
 }
 
-}  // namespace
-
-void place_editor(HWND editor) {
+void place_editor_in_frame(HWND editor) {
   HWND frame = nullptr;
   {
     auto state = app_state().borrow();
@@ -170,10 +156,10 @@ void place_editor(HWND editor) {
   move_child(editor, area.left, area.top, area.right - area.left, area.bottom - area.top);
 }
 
-void layout() {
+void layout_children() {
   const ChildWindows c = child_windows();
   if (!c.frame) return;
-  const UINT dpi = frame_dpi(c.frame);
+  const UINT dpi = window_dpi(c.frame);
   auto S = [dpi](int value) { return scale_for_dpi(value, dpi); };
 
   RECT client{};
@@ -182,14 +168,14 @@ void layout() {
   const int height = client.bottom - client.top;
 
   const RECT editor = editor_area(c.frame);
-  move_child(c.tab_strip, 0, 0, width, std::min(S(tab_strip_height), height));
+  move_child(c.tab_strip, 0, 0, width, std::min(S(TAB_STRIP_HEIGHT), height));
   move_child(c.editor, editor.left, editor.top, editor.right - editor.left, editor.bottom - editor.top);
   move_child(c.status_bar, 0, height - S(status_bar_height), width, S(status_bar_height));
   move_child(c.veil, 0, 0, width, height);
   if (veiled()) refresh_veil_layout();
 }
 
-void refresh_title() {
+void refresh_frame_title() {
   HWND frame = nullptr, strip = nullptr, status = nullptr;
   std::string title = "Nimbol";
   {
@@ -205,6 +191,14 @@ void refresh_title() {
   if (strip) InvalidateRect(strip, nullptr, FALSE);
   if (status) InvalidateRect(status, nullptr, FALSE);
   SetWindowTextW(frame, to_wide(title).c_str());
+}
+
+}  // namespace
+
+void install_frame_hooks() {
+  set_frame_hooks({.layout = layout_children,
+                   .refresh_title = refresh_frame_title,
+                   .place_editor = place_editor_in_frame});
 }
 
 void apply_keep_on_top() {

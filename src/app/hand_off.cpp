@@ -6,9 +6,9 @@
 
 #include "app/hand_off.h"
 
-#include "app/app_state.h"
+#include "model/app_state.h"
 #include "app/hand_off_payload.h"
-#include "app/window_classes.h"
+#include "ui/window_classes.h"
 #include "editor/tabs.h"
 
 namespace {

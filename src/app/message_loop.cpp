@@ -10,14 +10,9 @@
 
 #include "app/accelerator_table.h"
 #include "app/frame.h"
-#include "app/window_slots.h"
+#include "ui/window_slots.h"
 #include "editor/editor.h"
-#include "privacy/veil_state.h"
-
-WindowSlots& window_slots() {
-  static WindowSlots slots;
-  return slots;
-}
+#include "model/veil_state.h"
 
 namespace {
 

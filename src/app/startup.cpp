@@ -12,12 +12,12 @@
 #include <variant>
 #include <vector>
 
-#include "app/app_state.h"
+#include "model/app_state.h"
 #include "app/command_line.h"
 #include "app/frame.h"
 #include "app/hand_off.h"
 #include "app/message_loop.h"
-#include "app/window_classes.h"
+#include "ui/window_classes.h"
 #include "base/utf.h"
 #include "editor/editor.h"
 #include "editor/tab_strip.h"
@@ -29,6 +29,7 @@
 #include "ui/dpi.h"
 #include "ui/status_bar.h"
 #include "ui/theme.h"
+#include "ui/window_dpi.h"
 
 namespace {
 
@@ -97,7 +98,7 @@ void place_and_show(HWND frame, const std::optional<WindowPos>& stored) {
     SetWindowPlacement(frame, &placement);
     return;
   }
-  const UINT dpi = frame_dpi(frame);
+  const UINT dpi = window_dpi(frame);
   SetWindowPos(frame, nullptr, 0, 0, scale_for_dpi(900, dpi), scale_for_dpi(600, dpi), SWP_NOZORDER | SWP_NOMOVE);
   ShowWindow(frame, SW_SHOW);
 }
@@ -124,10 +125,11 @@ int run_normal(const std::vector<std::wstring>& args) {
   if (std::holds_alternative<ExitRequested>(unlock)) return 0;
   if (auto* key = std::get_if<SecureBuffer>(&unlock)) vault_key = std::move(*key);
 
+  install_frame_hooks();
   Windows w{};
   if (!create_windows(w)) return 0;
 
-  const UINT dpi = frame_dpi(w.frame);
+  const UINT dpi = window_dpi(w.frame);
   HFONT font = create_editor_font(config.font_face, config.font_size, dpi);
   const std::optional<WindowPos> stored_window = config.window;
   const Reveal stored_reveal = config.reveal;

@@ -12,8 +12,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/frame.h"
+#include "model/app_state.h"
+#include "model/frame_hooks.h"
 #include "base/secure_buffer.h"
 #include "base/utf.h"
 #include "editor/suppress_change.h"

@@ -10,8 +10,9 @@
 
 #include <algorithm>
 
-#include "app/app_state.h"
-#include "app/frame.h"
+#include "model/app_state.h"
+#include "model/frame_hooks.h"
+#include "ui/window_dpi.h"
 #include "editor/editor.h"
 #include "editor/font_choice.h"
 #include "store/settings.h"
@@ -73,7 +74,7 @@ void choose_editor_font(HWND frame) {
     face = state->config.font_face;
     points = state->config.font_size;
   }
-  const std::optional<ChosenFont> chosen = font_dialog(frame, face, points, frame_dpi(frame));
+  const std::optional<ChosenFont> chosen = font_dialog(frame, face, points, window_dpi(frame));
   if (!chosen) return;
 
   Config config;
@@ -85,5 +86,5 @@ void choose_editor_font(HWND frame) {
     config = state->config;
   }
   save_config(config);
-  apply_editor_font(create_editor_font(chosen->face, chosen->points, frame_dpi(frame)));
+  apply_editor_font(create_editor_font(chosen->face, chosen->points, window_dpi(frame)));
 }

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "editor/tab.h"
+#include "model/tab.h"
 #include "editor/text_codec.h"
 
 // The file the new bytes go to before they replace the target, in the

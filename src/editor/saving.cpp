@@ -15,8 +15,8 @@
 #include <new>
 #include <optional>
 
-#include "app/app_state.h"
-#include "app/frame.h"
+#include "model/app_state.h"
+#include "model/frame_hooks.h"
 #include "base/handles.h"
 #include "base/system_error.h"
 #include "base/utf.h"

@@ -31,6 +31,10 @@ struct EdgePoint {
   bool operator==(const EdgePoint&) const = default;
 };
 
+// The strip's height at 96 DPI. The veil paints a likeness of the strip,
+// and the frame puts the editor below it: all three use this one number.
+inline constexpr std::int32_t TAB_STRIP_HEIGHT = 34;
+
 enum class StripPart : std::uint8_t { None = 0, Menu = 1, Tab = 2, Close = 3, Plus = 4 };
 
 // What the hit test found; `index` means something only for Tab and Close.

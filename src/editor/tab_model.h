@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "editor/tab.h"
+#include "model/tab.h"
 
 // The smallest positive number that no untitled tab uses (file tabs keep a
 // number but do not block it).

@@ -15,7 +15,7 @@
 #include <new>
 #include <string>
 
-#include "app/command_ids.h"
+#include "ui/command_ids.h"
 #include "base/handles.h"
 #include "base/utf.h"
 #include "editor/strip_layout.h"
@@ -35,15 +35,10 @@ StripState* state_of(HWND window) {
   return reinterpret_cast<StripState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
-UINT strip_dpi(HWND window) {
-  const UINT dpi = GetDpiForWindow(window);
-  return dpi == 0 ? 96 : dpi;
-}
-
 StripLayout current_layout(HWND window, std::size_t count) {
   RECT client{};
   GetClientRect(window, &client);
-  return strip_layout(client.right - client.left, client.bottom - client.top, strip_dpi(window),
+  return strip_layout(client.right - client.left, client.bottom - client.top, window_dpi(window),
                       count);
 }
 
@@ -180,7 +175,7 @@ void paint_strip(HWND window, HDC target) {
   GetClientRect(window, &client);
   const int width = std::max<int>(client.right - client.left, 1);
   const int height = std::max<int>(client.bottom - client.top, 1);
-  const UINT dpi = strip_dpi(window);
+  const UINT dpi = window_dpi(window);
   const TabStripSnapshot snapshot = tab_titles();
   const StripLayout layout = strip_layout(client.right - client.left, client.bottom - client.top,
                                           dpi, snapshot.tabs.size());

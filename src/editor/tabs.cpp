@@ -6,13 +6,13 @@
 
 #include "editor/tabs.h"
 
-#include "app/app_state.h"
-#include "app/frame.h"
+#include "model/app_state.h"
+#include "model/frame_hooks.h"
 #include "editor/editor.h"
 #include "editor/saving.h"
 #include "editor/suppress_change.h"
 #include "editor/text_codec.h"
-#include "privacy/veil_state.h"
+#include "model/veil_state.h"
 #include "store/session_store.h"
 #include "ui/message_box.h"
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "base/result.h"
-#include "editor/text_types.h"
+#include "model/text_types.h"
 
 struct DecodedBytes {
   std::string text;  // UTF-8, line ends as found

@@ -11,21 +11,19 @@
 #include <algorithm>
 #include <chrono>
 
-#include "app/app_state.h"
-#include "app/frame.h"
-#include "app/frame_messages.h"
+#include "model/app_state.h"
+#include "model/frame_hooks.h"
 #include "base/handles.h"
 #include "base/utf.h"
 #include "privacy/relock.h"
 #include "privacy/veil_layout.h"
-#include "privacy/veil_state.h"
+#include "model/veil_state.h"
+#include "editor/strip_layout.h"
 #include "ui/controls.h"
 #include "ui/dpi.h"
 #include "ui/theme.h"
 
 namespace {
-
-constexpr int tab_band_height = 34;
 
 // What cover and uncover need from AppState, copied out so that the state
 // is not held across ShowWindow and SetFocus (they re-enter the frame).
@@ -140,7 +138,7 @@ void on_paint(HWND window) {
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, colours.dim_color);
   RECT hint_area = client;
-  if (settings.mask == Mask::Bars) hint_area.top = client.bottom - scale_for_dpi(tab_band_height, dpi);
+  if (settings.mask == Mask::Bars) hint_area.top = client.bottom - scale_for_dpi(TAB_STRIP_HEIGHT, dpi);
   const std::wstring hint = to_wide(hint_for(settings.reveal));
   DrawTextW(dc, hint.c_str(), static_cast<int>(hint.size()), &hint_area,
             DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
@@ -187,14 +185,14 @@ void refresh_veil_layout() {
   GetClientRect(frame, &client);
   input.client_width = client.right - client.left;
   input.client_height = client.bottom - client.top;
-  input.dpi = frame_dpi(frame);
+  input.dpi = window_dpi(frame);
   if (editor) {
     RECT editor_client{};
     GetClientRect(editor, &editor_client);
     VeilEditorView view;
     view.client = {editor_client.left, editor_client.top, editor_client.right, editor_client.bottom};
     // The find bar's rows join the editor's top once the find bar exists.
-    view.top = std::min(scale_for_dpi(tab_band_height, input.dpi), input.client_height);
+    view.top = std::min(scale_for_dpi(TAB_STRIP_HEIGHT, input.dpi), input.client_height);
     RichEditLines lines(editor);
     view.lines = collect_line_records(lines, view.client);
     input.editor = std::move(view);

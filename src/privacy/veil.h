@@ -4,6 +4,10 @@
 
 #include <windows.h>
 
+// Posted to the frame for a cover that arrived while the veil was busy
+// covering or uncovering; it is carried out once that has finished.
+inline constexpr UINT WM_APP_COVER = WM_APP + 2;
+
 LRESULT CALLBACK veil_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept;
 
 void cover();

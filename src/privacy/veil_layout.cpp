@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr std::int32_t TAB_STRIP_HEIGHT = 34;
-
 std::int32_t clamp_to_int32(std::int64_t value) {
   return static_cast<std::int32_t>(std::clamp<std::int64_t>(
       value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));

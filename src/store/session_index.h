@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "base/result.h"
-#include "editor/text_types.h"
+#include "model/text_types.h"
 
 struct Entry {
   std::uint64_t id = 0;

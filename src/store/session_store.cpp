@@ -19,8 +19,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/frame_messages.h"
+#include "model/app_state.h"
 #include "base/handles.h"
 #include "base/utf.h"
 #include "editor/editor.h"

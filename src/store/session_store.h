@@ -1,6 +1,6 @@
 #pragma once
-// Where the tabs are kept between runs: the data folder and, while a
-// password is set and unlocked, the vault's master key.
+// The session store: every tab's text and the tab list, kept protected in
+// the data folder between runs.
 //
 // The operations below are the Windows layer and run on the GUI thread.
 // None of them may be called while the application state is borrowed: they
@@ -11,11 +11,12 @@
 #include <string>
 
 #include "base/secure_buffer.h"
+#include "model/store_location.h"
 
-struct SessionStore {
-  std::string dir;                       // %APPDATA%\Nimbol, UTF-8
-  std::optional<SecureBuffer> vault_key;  // 32 bytes while a password is set
-};
+// The frame's store timer: restarted by every change, so the tabs are
+// written once the user pauses.
+inline constexpr unsigned TIMER_STORE = 1;
+inline constexpr unsigned TIMER_STORE_MS = 2000;
 
 // The store in %APPDATA%\Nimbol, with its folder "tabs" created, or none when
 // APPDATA is not set or the folder cannot be made (the key is then wiped).

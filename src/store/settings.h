@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "base/result.h"
-#include "store/config.h"
+#include "model/config.h"
 
 // Pure: the settings that `text` holds, or the complete defaults when the
 // text is not a valid settings file as a whole.

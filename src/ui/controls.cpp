@@ -13,7 +13,7 @@
 #include <map>
 #include <tuple>
 
-#include "app/window_classes.h"
+#include "ui/window_classes.h"
 #include "base/handles.h"
 #include "base/utf.h"
 #include "ui/dialog_layout.h"
@@ -150,11 +150,6 @@ std::int32_t measure(std::string_view text, std::int32_t width, UINT format) {
 }
 
 }  // namespace
-
-std::uint32_t window_dpi(HWND window) {
-  const UINT dpi = window ? GetDpiForWindow(window) : 0;
-  return dpi ? dpi : USER_DEFAULT_SCREEN_DPI;
-}
 
 HFONT dialog_font(std::uint32_t dpi, std::int32_t pixel_size, bool underline) {
   using Key = std::tuple<std::uint32_t, std::int32_t, bool>;

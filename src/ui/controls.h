@@ -17,9 +17,7 @@
 
 #include "base/secure_buffer.h"
 #include "ui/control_spec.h"
-
-// The DPI of a window, 96 when Windows cannot tell.
-std::uint32_t window_dpi(HWND window);
+#include "ui/window_dpi.h"
 
 // "Segoe UI" at a pixel size given for 96 DPI, from a per-thread cache; the
 // fonts live until the process ends, so callers never delete them.

@@ -8,7 +8,7 @@
 
 #include <optional>
 
-#include "app/window_classes.h"
+#include "ui/window_classes.h"
 #include "base/utf.h"
 #include "ui/controls.h"
 #include "ui/dialog_layout.h"

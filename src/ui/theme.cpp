@@ -15,8 +15,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/window_slots.h"
+#include "model/app_state.h"
+#include "ui/window_slots.h"
 #include "editor/suppress_change.h"
 #include "store/settings.h"
 #include "ui/palette_values.h"

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "store/config.h"
+#include "model/config.h"
 
 struct ThemeColors {
   HBRUSH window_brush;

@@ -5,7 +5,7 @@
 
 #include <optional>
 
-#include "store/config.h"
+#include "model/config.h"
 
 // Whether a choice means the dark palette, given what Windows prefers for
 // apps right now.

@@ -16,8 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
+#include "model/app_state.h"
 #include "app/frame.h"
+#include "model/frame_hooks.h"
 #include "base/handles.h"
 #include "base/utf.h"
 #include "editor/editor.h"
@@ -26,6 +27,7 @@
 #include "store/settings.h"
 #include "ui/dpi.h"
 #include "ui/theme.h"
+#include "ui/window_dpi.h"
 #include "support.h"
 
 namespace {
@@ -116,7 +118,7 @@ class Editor : public DataFolderTest {
     // Hidden: nothing here may depend on activation or the veil.
     frame_ = create_frame({0, 0, 600, 400});
     ASSERT_NE(frame_, nullptr);
-    dpi_ = frame_dpi(frame_);
+    dpi_ = window_dpi(frame_);
     AppState state;
     state.frame = frame_;
     // Wine brings the Liberation fonts with it; its font dialog lists them.

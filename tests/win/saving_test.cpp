@@ -11,7 +11,7 @@
 #include <optional>
 #include <string>
 
-#include "app/app_state.h"
+#include "model/app_state.h"
 #include "base/utf.h"
 #include "editor/editor.h"
 #include "editor/file_dialog.h"

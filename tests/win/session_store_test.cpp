@@ -15,8 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/frame_messages.h"
+#include "model/app_state.h"
 #include "base/utf.h"
 #include "editor/editor.h"
 #include "editor/tabs.h"

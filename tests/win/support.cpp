@@ -11,14 +11,14 @@
 #include <utility>
 
 #include "app/frame.h"
-#include "app/window_classes.h"
-#include "app/window_slots.h"
+#include "ui/window_classes.h"
+#include "ui/window_slots.h"
 #include "base/utf.h"
 #include "editor/editor.h"
 #include "editor/suppress_change.h"
 #include "editor/tabs.h"
 #include "privacy/veil_layout.h"
-#include "privacy/veil_state.h"
+#include "model/veil_state.h"
 #include "ui/message_box.h"
 #include "ui/password_prompt.h"
 #include "ui/theme.h"
@@ -201,6 +201,8 @@ void reset_gui_thread() {
   destroy_our_windows();
   drain_queue();
   veil_state() = VeilState{};
+  // The real frame's layout and title, whatever window a test uses as frame.
+  install_frame_hooks();
   store_veil_layout(VeilLayout{});
   window_slots() = WindowSlots{};
   set_theme_choice(Theme::System);

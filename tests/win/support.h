@@ -19,7 +19,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "app/app_state.h"
+#include "model/app_state.h"
 #include "base/secure_buffer.h"
 
 namespace wintest {

@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/app_state.h"
-#include "privacy/veil_state.h"
+#include "model/app_state.h"
+#include "model/veil_state.h"
 #include "ui/theme.h"
 #include "support.h"
 

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/command_ids.h"
-#include "app/window_classes.h"
+#include "model/app_state.h"
+#include "ui/command_ids.h"
+#include "ui/window_classes.h"
 #include "base/handles.h"
 #include "editor/strip_layout.h"
 #include "editor/tab_strip.h"

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
+#include "model/app_state.h"
 #include "base/utf.h"
 #include "editor/suppress_change.h"
 #include "store/settings.h"

@@ -18,7 +18,7 @@
 #include <variant>
 #include <vector>
 
-#include "app/app_state.h"
+#include "model/app_state.h"
 #include "base/utf.h"
 #include "editor/editor.h"
 #include "editor/tabs.h"

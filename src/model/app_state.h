@@ -11,9 +11,9 @@
 
 #include "base/handles.h"
 #include "base/state_cell.h"
-#include "editor/tab.h"
-#include "store/config.h"
-#include "store/session_store.h"
+#include "model/config.h"
+#include "model/store_location.h"
+#include "model/tab.h"
 
 struct AppState {
   std::vector<Tab> tabs;

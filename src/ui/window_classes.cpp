@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "app/window_classes.h"
+#include "ui/window_classes.h"
 
 HICON program_icon() {
   HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));

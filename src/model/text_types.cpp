@@ -1,7 +1,7 @@
 // Names of encodings and line ends: display names for the status bar and
 // dialogs, variant names for the session index.
 
-#include "editor/text_types.h"
+#include "model/text_types.h"
 
 #include <array>
 

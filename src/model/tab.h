@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "editor/text_types.h"
+#include "model/text_types.h"
 
 struct HWND__;
 

@@ -1,6 +1,6 @@
 // The GUI thread's veil state.
 
-#include "privacy/veil_state.h"
+#include "model/veil_state.h"
 
 VeilState& veil_state() {
   static thread_local VeilState state;
