@@ -9,6 +9,8 @@ packages=(
   g++-mingw-w64-x86-64-posix mingw-w64-tools
   libgcrypt-mingw-w64-dev libgpg-error-mingw-w64-dev
   wine wine64 xvfb xauth imagemagick
+  # The Wine tests name these fonts: Wine lists what fontconfig has.
+  fonts-liberation
   clang-16 libclang-rt-16-dev python3
 )
 

@@ -16,7 +16,7 @@
 #include "editor/font_dialog.h"
 #include "editor/saving.h"
 #include "editor/tabs.h"
-#include "store/settings.h"
+#include "store/settings_change.h"
 #include "store/vault_flows.h"
 #include "ui/theme.h"
 
@@ -43,14 +43,7 @@ void send_to_active_editor(UINT message, WPARAM wparam = 0, LPARAM lparam = 0) {
 // Inverts one switch of the settings and saves them before anything else.
 template <class Member>
 void toggle_setting(Member member) {
-  Config config;
-  {
-    auto state = app_state().borrow();
-    if (!state) return;
-    state->config.*member = !(state->config.*member);
-    config = state->config;
-  }
-  save_config(config);
+  change_settings([member](Config& config) { config.*member = !(config.*member); });
 }
 
 void open_file() {

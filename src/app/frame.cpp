@@ -23,7 +23,7 @@
 #include "privacy/veil.h"
 #include "model/veil_state.h"
 #include "store/session_store.h"
-#include "store/settings.h"
+#include "store/settings_change.h"
 #include "ui/dpi.h"
 #include "ui/message_box.h"
 #include "ui/theme.h"
@@ -57,7 +57,7 @@ bool unsaved_text_would_be_lost() {
     auto state = app_state().borrow();
     if (!state) return false;
     for (const Tab& tab : state->tabs) {
-      if (tab.dirty) editors.push_back(tab.editor);
+      if (tab.dirty && tab.editor) editors.push_back(tab.editor);
     }
   }
   return std::any_of(editors.begin(), editors.end(), [](HWND editor) { return editor_has_text(editor); });
@@ -77,17 +77,10 @@ void on_close(HWND frame) {
   WINDOWPLACEMENT placement{};
   placement.length = sizeof placement;
   if (GetWindowPlacement(frame, &placement)) {
-    Config config;
-    {
-      auto state = app_state().borrow();
-      if (state) {
-        const RECT& r = placement.rcNormalPosition;
-        state->config.window = WindowPos{r.left, r.top, r.right, r.bottom,
-                                         placement.showCmd == SW_SHOWMAXIMIZED};
-        config = state->config;
-      }
-    }
-    save_config(config);
+    const RECT& r = placement.rcNormalPosition;
+    change_settings([&](Config& config) {
+      config.window = WindowPos{r.left, r.top, r.right, r.bottom, placement.showCmd == SW_SHOWMAXIMIZED};
+    });
   }
   DestroyWindow(frame);
 }

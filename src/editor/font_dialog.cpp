@@ -15,7 +15,7 @@
 #include "ui/window_dpi.h"
 #include "editor/editor.h"
 #include "editor/font_choice.h"
-#include "store/settings.h"
+#include "store/settings_change.h"
 #include "ui/dpi.h"
 #include "ui/theme.h"
 
@@ -77,14 +77,11 @@ void choose_editor_font(HWND frame) {
   const std::optional<ChosenFont> chosen = font_dialog(frame, face, points, window_dpi(frame));
   if (!chosen) return;
 
-  Config config;
-  {
-    auto state = app_state().borrow();
-    if (!state) return;
-    state->config.font_face = chosen->face;
-    state->config.font_size = chosen->points;
-    config = state->config;
+  if (!change_settings([&](Config& config) {
+        config.font_face = chosen->face;
+        config.font_size = chosen->points;
+      })) {
+    return;
   }
-  save_config(config);
   apply_editor_font(create_editor_font(chosen->face, chosen->points, window_dpi(frame)));
 }

@@ -29,6 +29,29 @@ struct AppState {
 
   // The active tab, or null when `active` is outside the list.
   Tab* active_tab() { return active < tabs.size() ? &tabs[active] : nullptr; }
+
+  // Tabs are found again by id after anything that may have changed the
+  // list (a message box, a dialog, an editor call).
+  std::optional<std::size_t> index_of(std::uint64_t id) const {
+    for (std::size_t i = 0; i < tabs.size(); ++i) {
+      if (tabs[i].id == id) return i;
+    }
+    return std::nullopt;
+  }
+  Tab* find_tab(std::uint64_t id) {
+    const auto index = index_of(id);
+    return index ? &tabs[*index] : nullptr;
+  }
+
+  // Every tab's editor, in tab order, for changes that reach all of them.
+  std::vector<HWND> editors() const {
+    std::vector<HWND> out;
+    out.reserve(tabs.size());
+    for (const Tab& tab : tabs) {
+      if (tab.editor) out.push_back(tab.editor);
+    }
+    return out;
+  }
 };
 
 // The one cell; empty until start-up has built the state.

@@ -18,7 +18,7 @@
 #include "model/app_state.h"
 #include "ui/window_slots.h"
 #include "editor/suppress_change.h"
-#include "store/settings.h"
+#include "store/settings_change.h"
 #include "ui/palette_values.h"
 #include "ui/theme_rules.h"
 
@@ -113,9 +113,7 @@ OpenWindows open_windows() {
   auto state = app_state().borrow();
   if (!state) return out;
   out.frame = state->frame;
-  for (const Tab& tab : state->tabs) {
-    if (tab.editor) out.editors.push_back(tab.editor);
-  }
+  out.editors = state->editors();
   return out;
 }
 
@@ -183,15 +181,7 @@ void apply_editor_colours(HWND editor) {
 }
 
 void set_theme(Theme choice) {
-  std::optional<Config> config;
-  {
-    auto state = app_state().borrow();
-    if (state) {
-      state->config.theme = choice;
-      config = state->config;
-    }
-  }
-  if (config) save_config(*config);
+  change_settings([choice](Config& config) { config.theme = choice; });
   ui_state.choice = choice;
   set_dark_mode(dark_for(choice));
   // Also when nothing changed: the user asked, and a repaint is cheap.

@@ -121,7 +121,7 @@ class Editor : public DataFolderTest {
     dpi_ = window_dpi(frame_);
     AppState state;
     state.frame = frame_;
-    // Wine brings the Liberation fonts with it; its font dialog lists them.
+    // Set-up installs the Liberation fonts; Wine's font dialog lists them.
     state.config.font_face = "Liberation Sans";
     state.font = UniqueFont(create_editor_font(state.config.font_face, state.config.font_size, dpi_));
     install_app_state(std::move(state));
