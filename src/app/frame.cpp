@@ -14,6 +14,7 @@
 #include "model/app_state.h"
 #include "app/commands.h"
 #include "app/frame_messages.h"
+#include "app/menus.h"
 #include "model/frame_hooks.h"
 #include "base/utf.h"
 #include "editor/editor.h"
@@ -119,6 +120,23 @@ void on_dpi_changed(HWND frame, LPARAM lparam) {
   layout();
 }
 
+// Where the context menu opens: at the mouse, or for a menu opened from the
+// keyboard (Shift+F10, the menu key: no position) at the caret.
+POINT context_menu_point(LPARAM lparam) {
+  POINT at{};
+  const HWND editor = active_editor();
+  if (lparam == -1 && editor && GetFocus() == editor && GetCaretPos(&at)) {
+    ClientToScreen(editor, &at);
+    return at;
+  }
+  GetCursorPos(&at);
+  return at;
+}
+
+void invalidate_status_bar() {
+  if (const HWND status = child_windows().status_bar) InvalidateRect(status, nullptr, FALSE);
+}
+
 Reveal reveal_setting() {
   auto state = app_state().borrow();
   return state ? state->config.reveal : Reveal::Focus;
@@ -191,7 +209,8 @@ void refresh_frame_title() {
 void install_frame_hooks() {
   set_frame_hooks({.layout = layout_children,
                    .refresh_title = refresh_frame_title,
-                   .place_editor = place_editor_in_frame});
+                   .place_editor = place_editor_in_frame,
+                   .show_main_menu = open_main_menu});
 }
 
 void apply_keep_on_top() {
@@ -250,12 +269,18 @@ LRESULT CALLBACK frame_proc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
       return 0;
     case WM_CONTEXTMENU:
       if (veiled()) break;
-      // The editor's context menu opens here once the menus exist.
+      show_context_menu(context_menu_point(lparam));
       return 0;
+    case WM_NOTIFY:
+      if (reinterpret_cast<const NMHDR*>(lparam)->code == EN_SELCHANGE) {
+        invalidate_status_bar();
+        return 0;
+      }
+      break;
     case WM_SYSCOMMAND:
       if ((wparam & 0xFFF0) == SC_KEYMENU && lparam == 0) {
-        // Alt or F10 alone: the main menu opens here once the menus exist,
-        // never while the text is veiled.
+        // Alt or F10 alone; never while the text is veiled.
+        open_main_menu();
         return 0;
       }
       break;

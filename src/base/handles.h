@@ -147,3 +147,35 @@ class SelectObjectScope {
   HDC dc_;
   HGDIOBJ old_;
 };
+
+// Painting through a memory bitmap of the window's client size (at least one
+// pixel each way), copied to the target when the scope ends: a window that is
+// repainted often (a key typed, a caret moved) then never shows half a paint.
+// Without the bitmap (out of GDI resources) nothing is painted at all.
+class BufferedDc {
+ public:
+  BufferedDc(HDC target, int width, int height) noexcept
+      : target_(target),
+        width_(width < 1 ? 1 : width),
+        height_(height < 1 ? 1 : height),
+        memory_(::CreateCompatibleDC(target)),
+        bitmap_(memory_ ? ::CreateCompatibleBitmap(target, width_, height_) : nullptr),
+        old_(bitmap_ ? ::SelectObject(memory_.get(), bitmap_.get()) : nullptr) {}
+  BufferedDc(const BufferedDc&) = delete;
+  BufferedDc& operator=(const BufferedDc&) = delete;
+  ~BufferedDc() {
+    if (!bitmap_) return;
+    ::BitBlt(target_, 0, 0, width_, height_, memory_.get(), 0, 0, SRCCOPY);
+    if (old_ && old_ != HGDI_ERROR) ::SelectObject(memory_.get(), old_);
+  }
+  explicit operator bool() const noexcept { return bitmap_.get() != nullptr; }
+  HDC get() const noexcept { return memory_.get(); }
+
+ private:
+  HDC target_;
+  int width_;
+  int height_;
+  UniqueMemoryDc memory_;
+  UniqueBitmap bitmap_;
+  HGDIOBJ old_;
+};

@@ -20,6 +20,7 @@
 #include "base/utf.h"
 #include "editor/strip_layout.h"
 #include "editor/tabs.h"
+#include "model/frame_hooks.h"
 #include "store/session_store.h"
 #include "ui/controls.h"
 #include "ui/theme.h"
@@ -55,11 +56,6 @@ void track_leave(HWND window) {
 }
 
 // ---- Seams to the rest of the program ----
-
-// Opens the main menu below the menu button. The menu belongs to the menus
-// module (show_main_menu); it joins here, and until it does the button only
-// highlights.
-void open_main_menu(HWND /*strip*/) {}
 
 // The strip order changed under a drag. The order is part of the stored
 // session, so the session store's write timer restarts as well.
@@ -173,24 +169,13 @@ void paint_strip(HWND window, HDC target) {
   if (!state || !target) return;
   RECT client{};
   GetClientRect(window, &client);
-  const int width = std::max<int>(client.right - client.left, 1);
-  const int height = std::max<int>(client.bottom - client.top, 1);
   const UINT dpi = window_dpi(window);
   const TabStripSnapshot snapshot = tab_titles();
   const StripLayout layout = strip_layout(client.right - client.left, client.bottom - client.top,
                                           dpi, snapshot.tabs.size());
 
-  UniqueMemoryDc memory(CreateCompatibleDC(target));
-  UniqueBitmap bitmap(memory ? CreateCompatibleBitmap(target, width, height) : nullptr);
-  if (!bitmap) {
-    draw_strip(target, client, state->mouse, layout, snapshot, dpi);
-    return;
-  }
-  {
-    SelectObjectScope use_bitmap(memory.get(), bitmap.get());
-    draw_strip(memory.get(), client, state->mouse, layout, snapshot, dpi);
-    BitBlt(target, 0, 0, width, height, memory.get(), 0, 0, SRCCOPY);
-  }
+  BufferedDc buffer(target, client.right - client.left, client.bottom - client.top);
+  draw_strip(buffer ? buffer.get() : target, client, state->mouse, layout, snapshot, dpi);
 }
 
 // ---- Mouse ----
@@ -257,7 +242,7 @@ void on_left_down(HWND window, int x, int y) {
   const StripHit hit = strip_hit_test(current_layout(window, tab_count()), x, y);
   switch (hit.part) {
     case StripPart::Menu:
-      open_main_menu(window);
+      show_main_menu();
       refresh_hover(window);
       break;
     case StripPart::Tab:

@@ -21,3 +21,7 @@ void refresh_title() {
 void place_editor(HWND__* editor) {
   if (installed.place_editor) installed.place_editor(editor);
 }
+
+void show_main_menu() {
+  if (installed.show_main_menu) installed.show_main_menu();
+}

@@ -1,6 +1,6 @@
 #pragma once
 // The few things the features ask of the frame while they work: a new
-// layout, a new title, an editor put in its place. The frame sits above the
+// layout, a new title, an editor put in its place, the main menu. The frame sits above the
 // features and fills these in at start-up, so that the features never reach
 // up into it. They are plain synchronous calls on purpose: covering the text
 // must have changed the title before cover() returns, and a posted message
@@ -12,6 +12,7 @@ struct FrameHooks {
   void (*layout)() = nullptr;
   void (*refresh_title)() = nullptr;
   void (*place_editor)(HWND__* editor) = nullptr;
+  void (*show_main_menu)() = nullptr;
 };
 
 // Installed by the frame before the state exists; empty hooks do nothing.
@@ -28,3 +29,6 @@ void refresh_title();
 // out (and wrapped) at its real width even while the tab is in the
 // background.
 void place_editor(HWND__* editor);
+
+// Opens the main menu below the tab strip's menu button.
+void show_main_menu();

@@ -109,13 +109,9 @@ void on_paint(HWND window) {
   PaintDc paint(window);
   RECT client{};
   GetClientRect(window, &client);
-  const int width = std::max<LONG>(client.right - client.left, 1);
-  const int height = std::max<LONG>(client.bottom - client.top, 1);
-  UniqueMemoryDc memory(CreateCompatibleDC(paint.get()));
-  UniqueBitmap bitmap(CreateCompatibleBitmap(paint.get(), width, height));
-  if (!memory || !bitmap) return;
-  SelectObjectScope select_bitmap(memory.get(), bitmap.get());
-  HDC dc = memory.get();
+  BufferedDc buffer(paint.get(), client.right - client.left, client.bottom - client.top);
+  if (!buffer) return;
+  HDC dc = buffer.get();
 
   const ThemeColors colours = palette();
   const std::uint32_t dpi = window_dpi(window);
@@ -142,8 +138,6 @@ void on_paint(HWND window) {
   const std::wstring hint = to_wide(hint_for(settings.reveal));
   DrawTextW(dc, hint.c_str(), static_cast<int>(hint.size()), &hint_area,
             DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-
-  BitBlt(paint.get(), 0, 0, width, height, dc, 0, 0, SRCCOPY);
 }
 
 bool modifier_down(int key) { return GetKeyState(key) < 0; }
