@@ -1,6 +1,6 @@
 // The main message loop. Each step either takes a message or lets it go on
 // to the next; the order matters (a dialog's keys must never reach the
-// accelerators, and the copy keys must never reach the editor).
+// accelerators).
 
 #include <windows.h>
 
@@ -12,6 +12,8 @@
 #include "app/frame.h"
 #include "ui/window_slots.h"
 #include "editor/editor.h"
+#include "editor/find_bar.h"
+#include "model/find_bar_state.h"
 #include "model/veil_state.h"
 
 namespace {
@@ -40,6 +42,38 @@ bool open_windows_take(MSG& msg) {
 
 bool key_down(int key) { return GetKeyState(key) < 0; }
 
+// Escape closes the bar from the bar or the editor; in the two fields Tab
+// goes to the other one and Enter searches or replaces.
+bool find_bar_takes(const MSG& msg) {
+  const FindBarState state = find_bar_state();
+  if (msg.message != WM_KEYDOWN || !state.find_bar_shown || !state.window) return false;
+  HWND bar = state.window;
+  if (msg.wParam == VK_ESCAPE) {
+    if (!IsChild(bar, msg.hwnd) && !is_active_editor(msg.hwnd)) return false;
+    hide_find_bar();
+    return true;
+  }
+  HWND find_field = GetDlgItem(bar, FIND_FIELD_ID);
+  HWND replace_field = GetDlgItem(bar, REPLACE_FIELD_ID);
+  if (msg.hwnd != find_field && msg.hwnd != replace_field) return false;
+  if (msg.wParam == VK_TAB) {
+    if (!state.replace_shown) return false;
+    HWND other = msg.hwnd == find_field ? replace_field : find_field;
+    SetFocus(other);
+    SendMessageW(other, EM_SETSEL, 0, -1);
+    return true;
+  }
+  if (msg.wParam == VK_RETURN) {
+    if (msg.hwnd == replace_field) {
+      replace_one();
+    } else {
+      find_step(!key_down(VK_SHIFT));
+    }
+    return true;
+  }
+  return false;
+}
+
 bool zoom_wheel_takes(const MSG& msg) {
   if (msg.message != WM_MOUSEWHEEL || !key_down(VK_CONTROL) || !is_active_editor(msg.hwnd)) return false;
   const short delta = static_cast<short>(HIWORD(msg.wParam));
@@ -66,8 +100,8 @@ int run_message_loop(HWND frame, HACCEL accelerators) {
     const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got == 0 || got == -1) break;
     if (open_windows_take(msg)) continue;
-    // The find bar's keys and the private clipboard keys are taken here once
-    // those exist.
+    if (find_bar_takes(msg)) continue;
+    // The private clipboard keys are taken here once they exist.
     if (zoom_wheel_takes(msg)) continue;
     if (accelerators && !veiled() && TranslateAcceleratorW(frame, accelerators, &msg)) continue;
     TranslateMessage(&msg);

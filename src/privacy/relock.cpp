@@ -1,6 +1,6 @@
-// The re-lock decision. Without a password vault there is nothing to ask
-// for; the check against the vault, `password_relock` and `relock_minutes`
-// belongs here once passwords can be set.
+// The re-lock decision. The settings `password_relock` and
+// `relock_minutes` are read and kept, but not acted on yet: revealing never
+// asks for the password again.
 
 #include "privacy/relock.h"
 

@@ -1,5 +1,6 @@
 #pragma once
 // Whether the password must be entered again before covered text is shown.
 
-// Until a password can be set, no text ever needs one to be shown again.
+// Always false in this version: covered text is shown again without the
+// password, whatever the re-lock settings say.
 bool relock_required();

@@ -12,6 +12,7 @@
 #include <chrono>
 
 #include "model/app_state.h"
+#include "model/find_bar_state.h"
 #include "model/frame_hooks.h"
 #include "base/handles.h"
 #include "base/utf.h"
@@ -185,8 +186,8 @@ void refresh_veil_layout() {
     GetClientRect(editor, &editor_client);
     VeilEditorView view;
     view.client = {editor_client.left, editor_client.top, editor_client.right, editor_client.bottom};
-    // The find bar's rows join the editor's top once the find bar exists.
-    view.top = std::min(scale_for_dpi(TAB_STRIP_HEIGHT, input.dpi), input.client_height);
+    view.top = std::min(scale_for_dpi(TAB_STRIP_HEIGHT, input.dpi), input.client_height) +
+               scale_for_dpi(find_bar_rows(), input.dpi);
     RichEditLines lines(editor);
     view.lines = collect_line_records(lines, view.client);
     input.editor = std::move(view);
@@ -210,6 +211,7 @@ void cover() {
 
   show(p.tab_strip, SW_HIDE);
   show(p.status_bar, SW_HIDE);
+  show(find_bar_state().window, SW_HIDE);
   show(p.editor, SW_HIDE);
   layout();
   show(p.veil, SW_SHOW);
@@ -226,6 +228,7 @@ void uncover() {
   show(p.veil, SW_HIDE);
   show(p.tab_strip, SW_SHOW);
   show(p.status_bar, SW_SHOW);
+  if (const FindBarState bar = find_bar_state(); bar.find_bar_shown) show(bar.window, SW_SHOW);
   if (p.editor) {
     show(p.editor, SW_SHOW);
     if (frame_is_foreground(p.frame)) SetFocus(p.editor);
@@ -237,7 +240,7 @@ void uncover() {
 void request_reveal(bool by_user) {
   const VeilState& veil = veil_state();
   if (!veil.veiled || veil.in_transition) return;
-  (void)by_user;  // the unlock prompt's decision uses it once passwords exist
+  (void)by_user;  // the unlock prompt's decision will use it with the re-lock
   if (!relock_required()) uncover();
 }
 

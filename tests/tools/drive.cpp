@@ -5,13 +5,18 @@
 //   drive type TEXT     types TEXT into the program
 //   drive new-tab       presses Ctrl+N
 //   drive hover X Y     moves the mouse to X, Y of the frame's client area
+//   drive key [MODS+]VK presses a key given by its virtual-key number, with
+//                       modifiers written before it: "ctrl+70", "shift+114",
+//                       "18" (Alt alone)
 // Exit code 0 on success, 1 when the frame did not appear or did not close.
 
 #include <windows.h>
 
 #include <chrono>
 #include <cstdio>
+#include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -44,6 +49,26 @@ void type_text(const wchar_t* text) {
     input[1].ki.dwFlags |= KEYEVENTF_KEYUP;
     SendInput(2, input, sizeof(INPUT));
   }
+}
+
+// "ctrl+shift+70": the modifiers held down around the key.
+void press_chord(const wchar_t* chord) {
+  std::vector<WORD> held;
+  const wchar_t* rest = chord;
+  for (;;) {
+    const wchar_t* plus = wcschr(rest, L'+');
+    if (!plus) break;
+    const std::wstring name(rest, plus);
+    if (name == L"ctrl") held.push_back(VK_CONTROL);
+    if (name == L"shift") held.push_back(VK_SHIFT);
+    if (name == L"alt") held.push_back(VK_MENU);
+    rest = plus + 1;
+  }
+  const WORD key = static_cast<WORD>(_wtoi(rest));
+  for (WORD modifier : held) send_key(modifier, false);
+  send_key(key, false);
+  send_key(key, true);
+  for (auto it = held.rbegin(); it != held.rend(); ++it) send_key(*it, true);
 }
 
 void move_mouse(HWND frame, int x, int y) {
@@ -81,13 +106,14 @@ int wmain(int argc, wchar_t** argv) {
     send_key('N', false);
     send_key('N', true);
     send_key(VK_CONTROL, true);
+  } else if (frame && argc == 3 && wcscmp(argv[1], L"key") == 0) {
+    press_chord(argv[2]);
   } else if (frame && argc == 4 && wcscmp(argv[1], L"hover") == 0) {
     move_mouse(frame, _wtoi(argv[2]), _wtoi(argv[3]));
   } else {
-    std::fputs("usage: drive wait|close|type TEXT|new-tab|hover X Y\n", stderr);
+    std::fputs("usage: drive wait|close|type TEXT|new-tab|key [MODS+]VK|hover X Y\n", stderr);
     return 2;
   }
   std::this_thread::sleep_for(std::chrono::milliseconds(400));
   return 0;
-  return 2;
 }
