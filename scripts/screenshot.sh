@@ -4,6 +4,7 @@
 #   scripts/screenshot.sh OUT.png 'CONFIG-JSON' [ARGS...]
 # NIMBOL_SHOT_STEPS may hold drive.exe commands run before the picture is
 # taken, separated by ";" (for example "new-tab;type hello;hover 120 17").
+# NIMBOL_BUILD names another build folder than build/windows.
 # Uses the prefix in build/wineprefix, whose data folder it overwrites.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -12,6 +13,7 @@ config=$2
 shift 2
 . scripts/wine-env.sh
 export WINEPREFIX="${WINEPREFIX:-$PWD/build/wineprefix}"
+export NIMBOL_BUILD="${NIMBOL_BUILD:-build/windows}"
 export NIMBOL_SHOT_CONFIG="$config" NIMBOL_SHOT_OUT="$out"
 xvfb-run -a -s "-screen 0 1000x700x24" bash -c '
   set -euo pipefail
@@ -20,20 +22,20 @@ xvfb-run -a -s "-screen 0 1000x700x24" bash -c '
   data="$WINEPREFIX/drive_c/users/$(whoami)/AppData/Roaming/Nimbol"
   rm -rf "$data"; mkdir -p "$data"
   printf "%s" "$NIMBOL_SHOT_CONFIG" > "$data/config.json"
-  "$WINE64" build/windows/nimbol.exe "$@" &
+  "$WINE64" $NIMBOL_BUILD/nimbol.exe "$@" &
   app=$!
-  "$WINE64" build/windows/drive.exe wait
+  "$WINE64" $NIMBOL_BUILD/drive.exe wait
   IFS=";" read -ra steps <<< "${NIMBOL_SHOT_STEPS:-}"
   for step in "${steps[@]}"; do
     read -ra words <<< "$step"
     if [ "${words[0]}" = type ]; then
-      "$WINE64" build/windows/drive.exe type "${step#type }"
+      "$WINE64" $NIMBOL_BUILD/drive.exe type "${step#type }"
     else
-      "$WINE64" build/windows/drive.exe "${words[@]}"
+      "$WINE64" $NIMBOL_BUILD/drive.exe "${words[@]}"
     fi
   done
   import -window root "$NIMBOL_SHOT_OUT"
-  "$WINE64" build/windows/drive.exe close || kill $app
+  "$WINE64" $NIMBOL_BUILD/drive.exe close || kill $app
   wait $app || true
   nimbol_wine_stop
 ' _ "$@"

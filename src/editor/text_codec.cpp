@@ -27,18 +27,6 @@ bool starts_with(std::span<const std::uint8_t> bytes, std::initializer_list<std:
   return bytes.size() >= mark.size() && std::equal(mark.begin(), mark.end(), bytes.begin());
 }
 
-// Length of the leading run of ASCII, eight bytes at a time where possible.
-std::size_t ascii_prefix(std::string_view s) {
-  std::size_t i = 0;
-  for (; i + 8 <= s.size(); i += 8) {
-    std::uint64_t chunk;
-    std::memcpy(&chunk, s.data() + i, 8);
-    if (chunk & 0x8080808080808080ULL) break;
-  }
-  while (i < s.size() && static_cast<unsigned char>(s[i]) < 0x80) ++i;
-  return i;
-}
-
 // Valid runs are copied; each maximal invalid subpart becomes one U+FFFD.
 std::string decode_utf8_lenient(std::string_view s, bool& lossy) {
   std::string out;
