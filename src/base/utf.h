@@ -28,3 +28,7 @@ struct Decoded {
   bool valid;
 };
 Decoded decode_utf8_at(std::string_view bytes);
+
+// Length of the leading run of ASCII, eight bytes at a time where possible:
+// most text is mostly ASCII, and files are checked whole on every open.
+std::size_t ascii_prefix(std::string_view s);
