@@ -12,7 +12,9 @@ using namespace e2e;
 // Fills the prompt's edit fields in order and presses `button`.
 void answer_prompt(const App& app, const Window& prompt, const std::vector<std::wstring>& fields,
                    std::wstring_view button) {
-  const std::vector<Window> edits = prompt.children(L"Edit");
+  // The window is found as soon as it exists, which is before its fields do.
+  std::vector<Window> edits;
+  eventually([&] { return (edits = prompt.children(L"Edit")).size() >= fields.size(); });
   ASSERT_GE(edits.size(), fields.size());
   for (std::size_t i = 0; i < fields.size(); ++i) {
     edits[i].send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(fields[i].c_str()));
@@ -28,6 +30,8 @@ bool file_holds(const std::wstring& path, std::string_view text) {
 TEST(Password, SetPasswordIsAskedAtTheNextStartAndGuardsTheText) {
   App first;
   first.type(L"a diary entry");
+  // The command is posted and would overtake the keys.
+  ASSERT_TRUE(eventually([&] { return first.editor_text(first.active_editor()) == L"a diary entry"; }));
   first.command(140);  // Set Password...
   const Window set = first.wait_for_window(L"NimbolPasswordWnd");
   ASSERT_TRUE(set);
