@@ -13,7 +13,9 @@
 #include "app/frame.h"
 #include "editor/editor.h"
 #include "editor/file_dialog.h"
+#include "editor/find_bar.h"
 #include "editor/font_dialog.h"
+#include "editor/go_to_line_win.h"
 #include "editor/saving.h"
 #include "editor/tabs.h"
 #include "store/settings_change.h"
@@ -139,20 +141,31 @@ void dispatch_command(std::uint16_t id) {
     case CMD_REMOVE_PASSWORD:
       remove_password_command(active().frame);
       break;
+    case CMD_FIND:
+      show_find_bar(false);
+      break;
+    case CMD_REPLACE:
+      show_find_bar(true);
+      break;
+    case CMD_FIND_NEXT:
+      find_step(true);
+      break;
+    case CMD_FIND_PREV:
+      find_step(false);
+      break;
+    case CMD_GO_TO_LINE: {
+      const ActiveTab a = active();
+      go_to_line(a.frame, a.editor);
+      break;
+    }
 
     // Owned by parts that join later: printing, the private clipboard,
-    // time/date, privacy settings, find and replace, about, updates and
-    // installing.
+    // time/date, privacy settings, about, updates and installing.
     case CMD_PRINT:
     case CMD_CUT:
     case CMD_COPY:
     case CMD_TIME_DATE:
     case CMD_PRIVACY_SETTINGS:
-    case CMD_FIND:
-    case CMD_FIND_NEXT:
-    case CMD_FIND_PREV:
-    case CMD_REPLACE:
-    case CMD_GO_TO_LINE:
     case CMD_ABOUT:
     case CMD_UPDATES:
     case CMD_INSTALL:

@@ -15,9 +15,11 @@
 #include "app/commands.h"
 #include "app/frame_messages.h"
 #include "app/menus.h"
+#include "model/find_bar_state.h"
 #include "model/frame_hooks.h"
 #include "base/utf.h"
 #include "editor/editor.h"
+#include "editor/find_bar.h"
 #include "editor/strip_layout.h"
 #include "editor/suppress_change.h"
 #include "editor/tabs.h"
@@ -117,6 +119,7 @@ void on_dpi_changed(HWND frame, LPARAM lparam) {
     config = state->config;
   }
   apply_editor_font(create_editor_font(config.font_face, config.font_size, window_dpi(frame)));
+  relayout_find_bar();
   layout();
 }
 
@@ -151,7 +154,7 @@ RECT editor_area(HWND frame) {
   const int width = client.right - client.left;
   const int height = client.bottom - client.top;
   const int strip = std::min(scale_for_dpi(TAB_STRIP_HEIGHT, dpi), height);
-  const int find_bar = 0;  // the find bar takes its rows here once it exists
+  const int find_bar = scale_for_dpi(find_bar_rows(), dpi);
   const int top = strip + find_bar;
   return {0, top, width, top + std::max(0, height - top - scale_for_dpi(status_bar_height, dpi))};
 }
@@ -179,7 +182,9 @@ void layout_children() {
   const int height = client.bottom - client.top;
 
   const RECT editor = editor_area(c.frame);
-  move_child(c.tab_strip, 0, 0, width, std::min(S(TAB_STRIP_HEIGHT), height));
+  const int strip = std::min(S(TAB_STRIP_HEIGHT), height);
+  move_child(c.tab_strip, 0, 0, width, strip);
+  move_child(find_bar_state().window, 0, strip, width, editor.top - strip);
   move_child(c.editor, editor.left, editor.top, editor.right - editor.left, editor.bottom - editor.top);
   move_child(c.status_bar, 0, height - S(status_bar_height), width, S(status_bar_height));
   move_child(c.veil, 0, 0, width, height);

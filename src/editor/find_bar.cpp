@@ -1,0 +1,270 @@
+// The find bar's window and its actions on the active editor. What to search
+// for, what counts as a match and the order of the searches are decided in
+// find_text; this file only moves text between the controls and the editor.
+
+#include <windows.h>
+
+#include <commdlg.h>
+#include <richedit.h>
+
+#include "editor/find_bar.h"
+
+#include <array>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "base/secure_buffer.h"
+#include "base/utf.h"
+#include "editor/editor.h"
+#include "editor/find_text.h"
+#include "model/app_state.h"
+#include "model/find_bar_state.h"
+#include "model/frame_hooks.h"
+#include "model/veil_state.h"
+#include "ui/controls.h"
+#include "ui/window_classes.h"
+#include "ui/window_dpi.h"
+
+namespace {
+
+constexpr std::size_t field_limit = 250;
+
+constexpr std::array<ControlSpec, 11> controls = {{
+    {.kind = ControlKind::Button, .text = L"\u00D7", .id = FIND_CLOSE_ID, .x = 6, .y = 5, .width = 22, .height = 24},
+    {.kind = ControlKind::Label, .text = L"Find:", .id = 0, .x = 36, .y = 9, .width = 54, .height = 18},
+    {.kind = ControlKind::Edit, .limit = field_limit, .id = FIND_FIELD_ID, .x = 92, .y = 6, .width = 220, .height = 22},
+    {.kind = ControlKind::Button, .text = L"Previous", .id = FIND_PREVIOUS_ID, .x = 318, .y = 5, .width = 74,
+     .height = 24},
+    {.kind = ControlKind::Button, .text = L"Next", .id = FIND_NEXT_ID, .x = 396, .y = 5, .width = 60, .height = 24},
+    {.kind = ControlKind::CheckBox, .text = L"Match Case", .id = FIND_MATCH_CASE_ID, .x = 468, .y = 6, .width = 100,
+     .height = 22},
+    {.kind = ControlKind::Label, .id = FIND_RESULT_ID, .x = 574, .y = 9, .width = 160, .height = 18},
+    {.kind = ControlKind::Label, .text = L"Replace:", .id = REPLACE_LABEL_ID, .x = 36, .y = 39, .width = 54,
+     .height = 18},
+    {.kind = ControlKind::Edit, .limit = field_limit, .id = REPLACE_FIELD_ID, .x = 92, .y = 36, .width = 220,
+     .height = 22},
+    {.kind = ControlKind::Button, .text = L"Replace", .id = REPLACE_ONE_ID, .x = 318, .y = 35, .width = 74,
+     .height = 24},
+    {.kind = ControlKind::Button, .text = L"Replace All", .id = REPLACE_ALL_ID, .x = 396, .y = 35, .width = 90,
+     .height = 24},
+}};
+
+constexpr std::array<std::int32_t, 4> replace_row = {REPLACE_LABEL_ID, REPLACE_FIELD_ID, REPLACE_ONE_ID,
+                                                     REPLACE_ALL_ID};
+
+HWND bar_window() { return find_bar_state().window; }
+
+HWND active_editor_window() {
+  auto state = app_state().borrow();
+  if (!state) return nullptr;
+  const Tab* tab = state->active_tab();
+  return tab ? tab->editor : nullptr;
+}
+
+// The field's whole text. A prefill may be longer than what can be typed,
+// and the search must be for the text the field shows, not a cut of it.
+std::string field_text(std::int32_t id) {
+  HWND field = GetDlgItem(bar_window(), id);
+  const int length = field ? GetWindowTextLengthW(field) : 0;
+  if (length <= 0) return {};
+  std::wstring buffer(static_cast<std::size_t>(length) + 1, L'\0');
+  const int got = GetWindowTextW(field, buffer.data(), length + 1);
+  return to_utf8(std::wstring_view(buffer.data(), got > 0 ? static_cast<std::size_t>(got) : 0));
+}
+
+bool match_case_checked() {
+  return SendDlgItemMessageW(bar_window(), FIND_MATCH_CASE_ID, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void show_result(std::string_view text) { set_control_text(bar_window(), FIND_RESULT_ID, text); }
+
+void show_found(bool found) { show_result(found ? std::string_view() : msg_not_found); }
+
+// The editor's text passes through these copies on its way to and from a
+// replacement; like the editor's own buffers they are wiped, not just freed.
+template <class String>
+void wipe(String& text) {
+  secure_wipe(text.data(), text.size() * sizeof(typename String::value_type));
+}
+
+void focus_find_field(HWND bar) {
+  HWND field = GetDlgItem(bar, FIND_FIELD_ID);
+  if (field && GetFocus() != field) SetFocus(field);
+}
+
+void on_button(HWND bar, std::int32_t id) {
+  switch (id) {
+    case FIND_CLOSE_ID:
+      hide_find_bar();
+      break;
+    case FIND_PREVIOUS_ID:
+    case FIND_NEXT_ID:
+      find_step(id == FIND_NEXT_ID);
+      focus_find_field(bar);
+      break;
+    case FIND_MATCH_CASE_ID:
+      focus_find_field(bar);
+      break;
+    case REPLACE_ONE_ID:
+      replace_one();
+      break;
+    case REPLACE_ALL_ID:
+      replace_all();
+      break;
+    default:
+      break;
+  }
+}
+
+std::int32_t text_length(HWND editor) {
+  GETTEXTLENGTHEX how{GTL_PRECISE | GTL_NUMCHARS, 1200};
+  const LRESULT length = SendMessageW(editor, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&how), 0);
+  return length < 0 ? 0 : static_cast<std::int32_t>(length);
+}
+
+void replace_selection(HWND editor, const std::wstring& text) {
+  // TRUE: the replacement is one step of the editor's undo history.
+  SendMessageW(editor, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+}  // namespace
+
+std::span<const ControlSpec> find_bar_controls() { return controls; }
+
+LRESULT CALLBACK find_bar_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept {
+  // Button clicks only: the fields' change and focus notifications carry
+  // other codes and are nobody's business here.
+  if (message == WM_COMMAND && HIWORD(wparam) == 0) {
+    on_button(window, LOWORD(wparam));
+    return 0;
+  }
+  if (const std::optional<LRESULT> handled = dialog_base_proc(window, message, wparam, lparam)) return *handled;
+  return DefWindowProcW(window, message, wparam, lparam);
+}
+
+bool create_find_bar(HWND frame) {
+  register_window_class({FIND_BAR_CLASS, 0, find_bar_proc, false, true});
+  const std::int32_t height = static_cast<std::int32_t>((window_dpi(frame) * 64 + 32) / 96);
+  HWND bar = CreateWindowExW(WS_EX_CONTROLPARENT, FIND_BAR_CLASS, nullptr, WS_CHILD | WS_CLIPCHILDREN, 0, 0, 0,
+                             height, frame, nullptr, GetModuleHandleW(nullptr), nullptr);
+  if (!bar) return false;
+  create_controls(bar, controls);
+  for (const std::int32_t id : replace_row) ShowWindow(GetDlgItem(bar, id), SW_HIDE);
+  find_bar_state() = FindBarState{.window = bar};
+  return true;
+}
+
+void show_find_bar(bool with_replace) {
+  HWND bar = bar_window();
+  if (!bar) return;
+  std::optional<std::string> prefill;
+  if (HWND editor = active_editor_window()) prefill = find_prefill(get_selected_text(editor));
+
+  FindBarState& state = find_bar_state();
+  state.find_bar_shown = true;
+  state.replace_shown = with_replace;
+  for (const std::int32_t id : replace_row) ShowWindow(GetDlgItem(bar, id), with_replace ? SW_SHOW : SW_HIDE);
+  if (prefill) set_control_text(bar, FIND_FIELD_ID, *prefill);
+  // A result from before says nothing about the search about to start.
+  show_result({});
+
+  // While the text is veiled the bar keeps its place but stays hidden, and
+  // the focus stays with the veil; uncovering shows it.
+  const bool shown = !veiled();
+  if (shown) ShowWindow(bar, SW_SHOW);
+  layout();
+  if (!shown) return;
+  HWND field = GetDlgItem(bar, FIND_FIELD_ID);
+  SetFocus(field);
+  SendMessageW(field, EM_SETSEL, 0, -1);
+}
+
+void hide_find_bar() {
+  FindBarState& state = find_bar_state();
+  if (!std::exchange(state.find_bar_shown, false)) return;
+  if (state.window) ShowWindow(state.window, SW_HIDE);
+  layout();
+  if (veiled()) return;
+  if (HWND editor = active_editor_window()) SetFocus(editor);
+}
+
+void relayout_find_bar() {
+  HWND bar = bar_window();
+  if (!bar) return;
+  // Every control has an id of its own ("Find:" is the only 0).
+  std::vector<HWND> handles;
+  handles.reserve(controls.size());
+  for (const ControlSpec& spec : controls) handles.push_back(GetDlgItem(bar, spec.id));
+  relayout_controls(bar, controls, handles);
+}
+
+bool find_in_editor(HWND editor, std::string_view text, bool match_case, bool forward) {
+  if (!editor || text.empty()) return false;
+  const std::wstring sought = to_wide(text);
+  const WPARAM flags = (match_case ? FR_MATCHCASE : 0) | (forward ? FR_DOWN : 0);
+  const EditorSearch search = [&](CharRange range) -> std::optional<CharRange> {
+    FINDTEXTEXW find{};
+    find.chrg = {range.min, range.max};
+    find.lpstrText = sought.c_str();
+    if (SendMessageW(editor, EM_FINDTEXTEXW, flags, reinterpret_cast<LPARAM>(&find)) < 0) return std::nullopt;
+    return CharRange{find.chrgText.cpMin, find.chrgText.cpMax};
+  };
+  const CHARRANGE selection = get_selection(editor);
+  const std::optional<CharRange> found =
+      find_with_wrap({selection.cpMin, selection.cpMax}, text_length(editor), forward, search);
+  if (!found) return false;
+  set_selection(editor, {found->min, found->max});
+  return true;
+}
+
+void find_step(bool forward) {
+  const std::string text = field_text(FIND_FIELD_ID);
+  if (text.empty()) return;
+  const bool match_case = match_case_checked();
+  HWND editor = active_editor_window();
+  show_found(editor && find_in_editor(editor, text, match_case, forward));
+}
+
+void replace_one() {
+  const std::string text = field_text(FIND_FIELD_ID);
+  if (text.empty()) return;
+  const bool match_case = match_case_checked();
+  const std::string replacement = field_text(REPLACE_FIELD_ID);
+  HWND editor = active_editor_window();
+  if (!editor) {
+    show_found(false);
+    return;
+  }
+  std::string selected = get_selected_text(editor);
+  if (selection_matches(selected, text, match_case)) replace_selection(editor, to_wide(replacement));
+  wipe(selected);
+  // From the end of the selection: after the replacement, or past a
+  // selection that was not a match.
+  show_found(find_in_editor(editor, text, match_case, true));
+}
+
+void replace_all() {
+  const std::string text = field_text(FIND_FIELD_ID);
+  if (text.empty()) return;
+  const bool match_case = match_case_checked();
+  const std::string replacement = field_text(REPLACE_FIELD_ID);
+  std::size_t count = 0;
+  if (HWND editor = active_editor_window()) {
+    std::string whole = get_editor_text(editor);
+    ReplacedText replaced = replace_matches(whole, text, replacement, match_case);
+    wipe(whole);
+    count = replaced.count;
+    if (count > 0) {
+      std::wstring wide = to_wide(replaced.text);
+      CHARRANGE everything{0, -1};
+      SendMessageW(editor, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&everything));
+      SendMessageW(editor, EM_SCROLLCARET, 0, 0);
+      replace_selection(editor, wide);
+      wipe(wide);
+    }
+    wipe(replaced.text);
+  }
+  show_result(replaced_message(count));
+}
