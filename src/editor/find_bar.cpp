@@ -10,6 +10,7 @@
 #include "editor/find_bar.h"
 
 #include <array>
+#include <new>
 #include <optional>
 #include <string>
 #include <utility>
@@ -245,26 +246,44 @@ void replace_one() {
   show_found(find_in_editor(editor, text, match_case, true));
 }
 
+namespace {
+
+// Replaces every match in the editor's text as one undoable step; the
+// number of matches.
+std::size_t replace_in_editor(HWND editor, const std::string& text, const std::string& replacement,
+                              bool match_case) {
+  std::string whole = get_editor_text(editor);
+  ReplacedText replaced = replace_matches(whole, text, replacement, match_case);
+  wipe(whole);
+  const std::size_t count = replaced.count;
+  if (count > 0) {
+    std::wstring wide = to_wide(replaced.text);
+    CHARRANGE everything{0, -1};
+    SendMessageW(editor, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&everything));
+    SendMessageW(editor, EM_SCROLLCARET, 0, 0);
+    replace_selection(editor, wide);
+    wipe(wide);
+  }
+  wipe(replaced.text);
+  return count;
+}
+
+}  // namespace
+
 void replace_all() {
   const std::string text = field_text(FIND_FIELD_ID);
   if (text.empty()) return;
   const bool match_case = match_case_checked();
   const std::string replacement = field_text(REPLACE_FIELD_ID);
   std::size_t count = 0;
-  if (HWND editor = active_editor_window()) {
-    std::string whole = get_editor_text(editor);
-    ReplacedText replaced = replace_matches(whole, text, replacement, match_case);
-    wipe(whole);
-    count = replaced.count;
-    if (count > 0) {
-      std::wstring wide = to_wide(replaced.text);
-      CHARRANGE everything{0, -1};
-      SendMessageW(editor, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&everything));
-      SendMessageW(editor, EM_SCROLLCARET, 0, 0);
-      replace_selection(editor, wide);
-      wipe(wide);
-    }
-    wipe(replaced.text);
+  HWND editor = active_editor_window();
+  // A short replacement for a long text can grow it past what memory holds;
+  // the text is then left as it was, and the label says why.
+  try {
+    if (editor) count = replace_in_editor(editor, text, replacement, match_case);
+  } catch (const std::bad_alloc&) {
+    show_result("Not enough memory to replace every match");
+    return;
   }
   show_result(replaced_message(count));
 }
