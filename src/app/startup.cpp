@@ -20,6 +20,7 @@
 #include "ui/window_classes.h"
 #include "base/utf.h"
 #include "editor/editor.h"
+#include "editor/find_bar.h"
 #include "editor/tab_strip.h"
 #include "editor/tabs.h"
 #include "privacy/veil.h"
@@ -34,6 +35,9 @@
 namespace {
 
 constexpr wchar_t single_instance_mutex[] = L"Local\\Nimbol.SingleInstance";
+// How long a start whose files were refused waits for the running instance
+// to end before it offers them again.
+constexpr DWORD hand_off_retry_ms = 250;
 
 // An argument that cannot be made absolute (or is empty) is kept as given.
 std::wstring absolute_path(const std::wstring& arg) {
@@ -85,7 +89,20 @@ bool create_windows(Windows& w) {
   w.veil = create_child(VEIL_CLASS, w.frame, 0);
   register_window_class({STATUS_BAR_CLASS, CS_HREDRAW | CS_VREDRAW, status_bar_proc, false, true});
   w.status_bar = create_child(STATUS_BAR_CLASS, w.frame, WS_VISIBLE);
-  return w.tab_strip && w.veil && w.status_bar;
+  return w.tab_strip && w.veil && w.status_bar && create_find_bar(w.frame);
+}
+
+// Hands the files to the running instance. One that refuses them is closing
+// (or busy in a handler): this start then waits for it, offering them again
+// now and then, and if it ends first its mutex passes to this start, which
+// goes on as the instance that opens them. True when they were handed over.
+bool handed_over(HANDLE mutex, const std::vector<std::wstring>& files) {
+  for (;;) {
+    if (send_hand_off(files)) return true;
+    // Signalled or abandoned: the mutex is ours now. A failed wait runs this
+    // start on its own too, rather than drop the files.
+    if (WaitForSingleObject(mutex, hand_off_retry_ms) != WAIT_TIMEOUT) return false;
+  }
 }
 
 void place_and_show(HWND frame, const std::optional<WindowPos>& stored) {
@@ -108,14 +125,12 @@ int run_normal(const std::vector<std::wstring>& args) {
   for (std::size_t i = 1; i < args.size(); ++i) files.push_back(absolute_path(args[i]));
 
   // The handle is never closed: the mutex lives exactly as long as we do.
-  HANDLE mutex = CreateMutexW(nullptr, FALSE, single_instance_mutex);
-  if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
-    send_hand_off(files);
-    return 0;
-  }
+  // The first instance owns it, so that a later start can wait for its end.
+  HANDLE mutex = CreateMutexW(nullptr, TRUE, single_instance_mutex);
+  if (mutex && GetLastError() == ERROR_ALREADY_EXISTS && handed_over(mutex, files)) return 0;
 
   create_hand_off_window();
-  LoadLibraryW(L"Msftedit.dll");
+  LoadLibraryExW(L"Msftedit.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
   Config config = load_settings_and_theme();
 
   // With the tabs stored under a password, the password comes first. After
@@ -152,15 +167,18 @@ int run_normal(const std::vector<std::wstring>& args) {
   for (const std::string& path : take_pending_open_paths()) open_path(path);
 
   if (tab_titles().tabs.empty()) new_tab();
+  if (tab_titles().tabs.empty()) {
+    // Not even an empty tab could be made, and the message has said why.
+    // Nothing is stored on the way out, so that tabs that could not be
+    // restored now are still there for the next start.
+    DestroyWindow(w.frame);
+    return 1;
+  }
   activate_tab(tab_titles().active);
 
   apply_keep_on_top();
   WTSRegisterSessionNotification(w.frame, NOTIFY_FOR_THIS_SESSION);
-  // With a click or a key to reveal, the text starts covered.
-  if (stored_reveal != Reveal::Focus) cover();
-
-  place_and_show(w.frame, stored_window);
-  SetForegroundWindow(w.frame);
+  show_frame_at_start(w.frame, stored_window, stored_reveal);
   if (store_unavailable) warn_store_unavailable();
 
   UniqueAccel accelerators(create_accelerators());
@@ -170,7 +188,22 @@ int run_normal(const std::vector<std::wstring>& args) {
 
 }  // namespace
 
+void show_frame_at_start(HWND frame, const std::optional<WindowPos>& stored, Reveal reveal) {
+  // With a click or a key to reveal, the text starts covered.
+  if (reveal != Reveal::Focus) cover();
+  place_and_show(frame, stored);
+  SetForegroundWindow(frame);
+  // Windows may refuse to bring a new window to the front (the user went on
+  // in another program while this one started). Then no activation has
+  // shown the text and no departure would hide it: it waits under the veil
+  // until the user comes to the window.
+  if (GetForegroundWindow() != frame) cover();
+}
+
 int run_program() {
+  // Before any library is loaded: from the system folder only, never from
+  // beside the program (a Downloads folder, say) or the current directory.
+  SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
   const std::vector<std::wstring> args = split_command_line(GetCommandLineW());
   const StartMode mode = start_mode(args);
   if (mode != StartMode::Normal) return run_maintenance_mode(mode, quiet_requested(args));

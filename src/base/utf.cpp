@@ -12,8 +12,8 @@ constexpr char32_t replacement = 0xFFFD;
 
 bool is_continuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
-// Length of the leading run of ASCII, eight bytes at a time where possible:
-// most text is mostly ASCII, and files are checked whole on every open.
+}  // namespace
+
 std::size_t ascii_prefix(std::string_view s) {
   std::size_t i = 0;
   for (; i + 8 <= s.size(); i += 8) {
@@ -24,8 +24,6 @@ std::size_t ascii_prefix(std::string_view s) {
   while (i < s.size() && static_cast<unsigned char>(s[i]) < 0x80) ++i;
   return i;
 }
-
-}  // namespace
 
 Decoded decode_utf8_at(std::string_view bytes) {
   auto at = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
@@ -77,25 +75,55 @@ bool is_valid_utf8(std::string_view bytes) {
   return true;
 }
 
-void append_utf8(std::string& out, char32_t cp) {
+namespace {
+
+std::size_t utf8_size(char32_t cp) { return cp < 0x80 ? 1 : cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4; }
+
+// Writes the utf8_size(cp) bytes of `cp` at `out`; returns the end.
+char* put_utf8(char* out, char32_t cp) {
   if (cp < 0x80) {
-    out.push_back(static_cast<char>(cp));
+    *out++ = static_cast<char>(cp);
   } else if (cp < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    *out++ = static_cast<char>(0xC0 | (cp >> 6));
+    *out++ = static_cast<char>(0x80 | (cp & 0x3F));
   } else if (cp < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    *out++ = static_cast<char>(0xE0 | (cp >> 12));
+    *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    *out++ = static_cast<char>(0x80 | (cp & 0x3F));
   } else {
-    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    *out++ = static_cast<char>(0xF0 | (cp >> 18));
+    *out++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    *out++ = static_cast<char>(0x80 | (cp & 0x3F));
   }
+  return out;
+}
+
+// The code point that starts at utf16[i] and how many units it takes: a
+// surrogate pair is one, an unpaired surrogate becomes U+FFFD.
+struct CodePoint {
+  char32_t value;
+  std::size_t units;
+};
+CodePoint code_point_at(std::wstring_view utf16, std::size_t i) {
+  const char32_t unit = static_cast<char32_t>(utf16[i]) & 0xFFFF;
+  if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < utf16.size()) {
+    const char32_t next = static_cast<char32_t>(utf16[i + 1]) & 0xFFFF;
+    if (next >= 0xDC00 && next <= 0xDFFF) return {0x10000 + ((unit - 0xD800) << 10) + (next - 0xDC00), 2};
+  }
+  return {unit >= 0xD800 && unit <= 0xDFFF ? replacement : unit, 1};
+}
+
+}  // namespace
+
+void append_utf8(std::string& out, char32_t cp) {
+  char bytes[4];
+  out.append(bytes, put_utf8(bytes, cp));
 }
 
 std::wstring to_wide(std::string_view utf8) {
+  // Never more units than bytes (four bytes make at most two units), so the
+  // string never grows and leaves no copy of the text behind.
   std::wstring out;
   out.reserve(utf8.size());
   while (!utf8.empty()) {
@@ -113,19 +141,21 @@ std::wstring to_wide(std::string_view utf8) {
 }
 
 std::string to_utf8(std::wstring_view utf16) {
-  std::string out;
-  out.reserve(utf16.size());
-  for (std::size_t i = 0; i < utf16.size(); ++i) {
-    const char32_t unit = static_cast<char32_t>(utf16[i]) & 0xFFFF;
-    if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < utf16.size()) {
-      const char32_t next = static_cast<char32_t>(utf16[i + 1]) & 0xFFFF;
-      if (next >= 0xDC00 && next <= 0xDFFF) {
-        append_utf8(out, 0x10000 + ((unit - 0xD800) << 10) + (next - 0xDC00));
-        ++i;
-        continue;
-      }
-    }
-    append_utf8(out, unit >= 0xD800 && unit <= 0xDFFF ? replacement : unit);
+  // The text is often a tab's, and a string that grows leaves copies of it
+  // behind in freed memory that nobody wipes. So the exact size is counted
+  // first and the string allocated once.
+  std::size_t size = 0;
+  for (std::size_t i = 0; i < utf16.size();) {
+    const CodePoint cp = code_point_at(utf16, i);
+    size += utf8_size(cp.value);
+    i += cp.units;
+  }
+  std::string out(size, '\0');
+  char* at = out.data();
+  for (std::size_t i = 0; i < utf16.size();) {
+    const CodePoint cp = code_point_at(utf16, i);
+    at = put_utf8(at, cp.value);
+    i += cp.units;
   }
   return out;
 }

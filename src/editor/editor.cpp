@@ -9,12 +9,15 @@
 #include "editor/editor.h"
 
 #include <algorithm>
+#include <new>
+#include <string>
 #include <utility>
 #include <vector>
 
 #include "model/app_state.h"
 #include "model/frame_hooks.h"
 #include "base/secure_buffer.h"
+#include "base/system_error.h"
 #include "base/utf.h"
 #include "editor/suppress_change.h"
 #include "store/settings.h"
@@ -60,15 +63,6 @@ HWND create_editor(HWND parent, HFONT font, bool word_wrap, std::int32_t zoom) {
   return editor;
 }
 
-void set_editor_text(HWND editor, std::string_view text) {
-  SuppressChange quiet;
-  std::wstring wide = to_wide(text);
-  SETTEXTEX how{ST_DEFAULT, utf16_code_page};
-  SendMessageW(editor, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&how), reinterpret_cast<LPARAM>(wide.c_str()));
-  // Tab text may be a decrypted secret; no copy of it lingers in freed memory.
-  secure_wipe(wide.data(), wide.size() * sizeof(wchar_t));
-}
-
 namespace {
 
 LRESULT text_length(HWND editor) {
@@ -77,7 +71,52 @@ LRESULT text_length(HWND editor) {
   return n < 0 ? 0 : n;
 }
 
+// The fewest characters the control holds for the whole of `text`: one per
+// unit, except that a paragraph end written CR LF (or CR CR LF) becomes one
+// character. (A NUL ends what the control reads, so a text with one never
+// comes out whole.)
+std::size_t least_length_held(std::wstring_view text) {
+  std::size_t count = 0;
+  for (std::size_t i = 0; i < text.size(); ++count) {
+    if (text.substr(i).starts_with(L"\r\r\n")) {
+      i += 3;
+    } else if (text.substr(i).starts_with(L"\r\n")) {
+      i += 2;
+    } else {
+      ++i;
+    }
+  }
+  return count;
+}
+
+std::string system_reason(DWORD code) {
+  return system_error_text(code) + " (os error " + std::to_string(code) + ")";
+}
+
 }  // namespace
+
+Result<void> set_editor_text(HWND editor, std::string_view text) {
+  SuppressChange quiet;
+  std::wstring wide;
+  try {
+    wide = to_wide(text);
+  } catch (const std::bad_alloc&) {
+    // A file too large to convert fails its own open, not the program with
+    // the user's other tabs.
+    return fail(system_reason(ERROR_NOT_ENOUGH_MEMORY));
+  }
+  SETTEXTEX how{ST_DEFAULT, utf16_code_page};
+  SendMessageW(editor, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&how), reinterpret_cast<LPARAM>(wide.c_str()));
+  const std::size_t least = least_length_held(wide);
+  // Tab text may be a decrypted secret; no copy of it lingers in freed memory.
+  secure_wipe(wide.data(), wide.size() * sizeof(wchar_t));
+  // A control at its limit or out of memory keeps only the start of the text
+  // (or none of it), and its answer does not always say so; its length does.
+  if (static_cast<std::size_t>(text_length(editor)) < least) {
+    return fail("The editor could not hold all of the text: it is too large, or memory ran out.");
+  }
+  return {};
+}
 
 bool editor_has_text(HWND editor) { return text_length(editor) > 0; }
 

@@ -10,11 +10,15 @@
 #include <string>
 #include <string_view>
 
+#include "base/result.h"
+
 HWND create_editor(HWND parent, HFONT font, bool word_wrap, std::int32_t zoom);
 
 // Replaces the whole text; not an edit (no change notification counts, and
-// nothing to undo).
-void set_editor_text(HWND editor, std::string_view text);
+// nothing to undo). Fails, with the reason for a message, when the editor
+// does not hold all of the text afterwards: then it holds a part or nothing,
+// which must never pass for the whole.
+[[nodiscard]] Result<void> set_editor_text(HWND editor, std::string_view text);
 std::string get_editor_text(HWND editor);
 // Whether the editor holds any text at all, without copying it.
 bool editor_has_text(HWND editor);

@@ -26,10 +26,14 @@ std::string lossy_question(std::string_view title) {
   return text;
 }
 
-std::string save_failure_message(std::string_view target, std::string_view system_text) {
+std::string save_failure_message(std::string_view target, std::string_view system_text, bool text_kept_beside) {
   std::string text(target);
   text += " could not be saved.\n\n";
   text += system_text;
+  if (text_kept_beside) {
+    text += "\n\nThe old file is gone; the text is now in:\n";
+    text += temporary_save_path(target);
+  }
   return text;
 }
 
@@ -45,22 +49,26 @@ void mark_saved(Tab& tab, std::string target, Encoding used) {
   tab.lossy = false;
 }
 
-std::uint32_t run_safe_save(SaveFiles& files) {
+SaveOutcome run_safe_save(SaveFiles& files) {
   std::uint32_t error = files.write_temporary();
   if (error == 0) {
     if (!files.target_exists()) {
       error = files.move_into_place();
     } else if (const std::uint32_t replace_error = files.replace_target(); replace_error == 0) {
       error = files.flush_target();
-    } else {
+    } else if (files.move_into_place() != 0) {
       // A replacement can fail where a plain move still works (a file
       // system without that call, say). When both fail, the replacement's
       // reason is the one that describes what the user asked for.
-      error = files.move_into_place() == 0 ? 0 : replace_error;
+      error = replace_error;
+      // A replacement that could not rename the new file into place has
+      // already removed the old one (there is no backup name): deleting the
+      // temporary file now would lose the file altogether.
+      if (!files.target_exists()) return {error, true};
     }
   }
   files.remove_temporary();
-  return error;
+  return {error, false};
 }
 
 std::wstring dialog_name_buffer(std::string_view initial_name) {

@@ -20,7 +20,10 @@ std::string temporary_save_path(std::string_view target);
 bool asks_before_overwriting(const Tab& tab, std::string_view target);
 
 std::string lossy_question(std::string_view title);
-std::string save_failure_message(std::string_view target, std::string_view system_text);
+// The message of a failed save. When `text_kept_beside` is set, the target
+// is gone and the new text is only in the temporary file; the message says
+// where.
+std::string save_failure_message(std::string_view target, std::string_view system_text, bool text_kept_beside = false);
 
 // The file's bytes for the editor's text (paragraph ends as CR or any
 // mixture): uniform line ends of `eol`, then `encoding`. The encoding used
@@ -48,10 +51,19 @@ class SaveFiles {
   virtual void remove_temporary() = 0;
 };
 
-// Runs the operations in the order that never leaves a half-written target:
-// 0 when the target holds the new bytes, else the error to report. The
-// temporary file is removed whatever happened.
-std::uint32_t run_safe_save(SaveFiles& files);
+struct SaveOutcome {
+  // 0 when the target holds the new bytes, else the error to report.
+  std::uint32_t error = 0;
+  // The failure took the target away and the temporary file, the only copy
+  // of the text on disk, was kept.
+  bool kept_temporary = false;
+};
+
+// Runs the operations in the order that never leaves a half-written target.
+// The temporary file is removed whatever happened, except when the target
+// existed, both the replacement and the move failed, and the target is gone
+// afterwards: then the temporary file is all that is left, and stays.
+SaveOutcome run_safe_save(SaveFiles& files);
 
 // The file-name buffer of the Open and Save As dialogs: this many UTF-16
 // units, prefilled with at most the first half of it.

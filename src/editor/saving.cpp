@@ -17,84 +17,37 @@
 
 #include "model/app_state.h"
 #include "model/frame_hooks.h"
-#include "base/handles.h"
+#include "base/file_io.h"
 #include "base/system_error.h"
 #include "base/utf.h"
 #include "editor/editor.h"
 #include "editor/file_dialog.h"
 #include "editor/save_plan.h"
 #include "editor/tab_model.h"
+#include "editor/tabs.h"
 #include "store/session_store.h"
 #include "ui/message_box.h"
 
 namespace {
 
-// A failed call's error; never 0, so that it cannot pass for success.
-std::uint32_t last_error() {
-  const DWORD error = GetLastError();
-  return error == 0 ? ERROR_GEN_FAILURE : error;
-}
-
+// The safe save's steps on the real disk.
 class WindowsSaveFiles final : public SaveFiles {
  public:
   WindowsSaveFiles(const std::string& target, std::span<const std::uint8_t> bytes)
-      : target_(to_wide(target)), temporary_(to_wide(temporary_save_path(target))), bytes_(bytes) {}
+      : target_(target), temporary_(temporary_save_path(target)), bytes_(bytes) {}
 
-  std::uint32_t write_temporary() override {
-    UniqueFile file(
-        CreateFileW(temporary_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return last_error();
-    std::span<const std::uint8_t> rest = bytes_;
-    while (!rest.empty()) {
-      const DWORD want = static_cast<DWORD>(std::min<std::size_t>(rest.size(), 1u << 30));
-      DWORD written = 0;
-      if (!WriteFile(file.get(), rest.data(), want, &written, nullptr)) return last_error();
-      // A short write is carried on from where it stopped; one that makes
-      // no progress at all would loop for ever.
-      if (written == 0) return ERROR_WRITE_FAULT;
-      rest = rest.subspan(written);
-    }
-    if (!FlushFileBuffers(file.get())) return last_error();
-    // Closing can still report a deferred write error.
-    if (!CloseHandle(file.release())) return last_error();
-    return 0;
-  }
-
-  bool target_exists() override {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    return GetFileAttributesExW(target_.c_str(), GetFileExInfoStandard, &data) != 0;
-  }
-
-  std::uint32_t move_into_place() override {
-    // A read-only file is never overwritten. Windows refuses this move by
-    // itself, but not every file system or emulation of it does, and this
-    // move is also the fallback after a refused replacement.
-    const DWORD attributes = GetFileAttributesW(target_.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return ERROR_ACCESS_DENIED;
-    if (!MoveFileExW(temporary_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-      return last_error();
-    }
-    return 0;
-  }
-
-  std::uint32_t replace_target() override {
-    if (!ReplaceFileW(target_.c_str(), temporary_.c_str(), nullptr, 0, nullptr, nullptr)) return last_error();
-    return 0;
-  }
-
-  std::uint32_t flush_target() override {
-    UniqueFile file(CreateFileW(target_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return last_error();
-    if (!FlushFileBuffers(file.get())) return last_error();
-    return 0;
-  }
-
-  void remove_temporary() override { DeleteFileW(temporary_.c_str()); }
+  std::uint32_t write_temporary() override { return write_all_bytes(temporary_, bytes_); }
+  bool target_exists() override { return exists_on_disk(target_); }
+  // This move is also the fallback after a refused replacement; it never
+  // overwrites a read-only target.
+  std::uint32_t move_into_place() override { return move_replacing(temporary_, target_); }
+  std::uint32_t replace_target() override { return replace_keeping_identity(target_, temporary_); }
+  std::uint32_t flush_target() override { return flush_existing_file(target_); }
+  void remove_temporary() override { delete_file_if_present(temporary_); }
 
  private:
-  std::wstring target_;
-  std::wstring temporary_;
+  std::string target_;
+  std::string temporary_;
   std::span<const std::uint8_t> bytes_;
 };
 
@@ -154,7 +107,7 @@ Prepared prepare(const EditorFacts& facts) {
 
 }  // namespace
 
-std::uint32_t write_file_safely(const std::string& target, std::span<const std::uint8_t> bytes) {
+SaveOutcome write_file_safely(const std::string& target, std::span<const std::uint8_t> bytes) {
   WindowsSaveFiles files(target, bytes);
   return run_safe_save(files);
 }
@@ -162,6 +115,7 @@ std::uint32_t write_file_safely(const std::string& target, std::span<const std::
 bool save_tab(std::size_t index, bool save_as) {
   const std::optional<TabFacts> facts = facts_at(index);
   if (!facts) return false;
+  const TabBeingSaved saving(facts->tab.id);
 
   std::string target;
   if (save_as || !facts->tab.path) {
@@ -182,10 +136,11 @@ bool save_tab(std::size_t index, bool save_as) {
   const std::optional<EditorFacts> editor = editor_of(facts->tab.id);
   if (!editor) return false;
   Prepared prepared = prepare(*editor);
-  std::uint32_t error = prepared.error;
-  if (error == 0) error = write_file_safely(target, prepared.encoded.bytes);
-  if (error != 0) {
-    message_box(facts->frame, false, save_failure_message(target, system_error_text(error)), {"OK"}, 0, 0);
+  SaveOutcome outcome{prepared.error, false};
+  if (outcome.error == 0) outcome = write_file_safely(target, prepared.encoded.bytes);
+  if (outcome.error != 0) {
+    const std::string message = save_failure_message(target, system_error_text(outcome.error), outcome.kept_temporary);
+    message_box(facts->frame, false, message, {"OK"}, 0, 0);
     return false;
   }
 

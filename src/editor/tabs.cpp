@@ -6,6 +6,12 @@
 
 #include "editor/tabs.h"
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "base/secure_buffer.h"
+#include "base/system_error.h"
 #include "model/app_state.h"
 #include "model/frame_hooks.h"
 #include "editor/editor.h"
@@ -45,24 +51,73 @@ SaveAnswer ask_save_changes(const std::string& title) {
   return answer == 0 ? SaveAnswer::Save : answer == 1 ? SaveAnswer::DontSave : SaveAnswer::Cancel;
 }
 
+// The second paragraph of a message: the system's words and the number.
+std::string system_reason(DWORD code) {
+  return system_error_text(code) + " (os error " + std::to_string(code) + ")";
+}
+
+std::string open_failure(const std::string& path, const std::string& reason) {
+  return path + " could not be opened.\n\n" + reason;
+}
+
+// Tabs whose save is under way (see TabBeingSaved); a list, since a save
+// can start inside another one's dialog.
+std::vector<std::uint64_t> tabs_being_saved;
+
+bool being_saved(std::uint64_t id) {
+  return std::find(tabs_being_saved.begin(), tabs_being_saved.end(), id) != tabs_being_saved.end();
+}
+
+// The tab's current text, when it has any, for putting back after a load
+// that failed half way. Tab text may be secret, so the copy is wiped.
+class KeptText {
+ public:
+  explicit KeptText(HWND editor) {
+    if (editor_has_text(editor)) text_ = get_editor_text(editor);
+  }
+  ~KeptText() { secure_wipe(text_.data(), text_.size()); }
+  KeptText(const KeptText&) = delete;
+  KeptText& operator=(const KeptText&) = delete;
+  const std::string& text() const { return text_; }
+
+ private:
+  std::string text_;
+};
+
 }  // namespace
 
-std::size_t new_tab(std::optional<std::uint64_t> id) {
+TabBeingSaved::TabBeingSaved(std::uint64_t id) : id_(id) { tabs_being_saved.push_back(id); }
+
+TabBeingSaved::~TabBeingSaved() {
+  const auto found = std::find(tabs_being_saved.begin(), tabs_being_saved.end(), id_);
+  if (found != tabs_being_saved.end()) tabs_being_saved.erase(found);
+}
+
+Result<std::size_t> create_tab(std::optional<std::uint64_t> id) {
   HWND frame = nullptr;
   HFONT font = nullptr;
   bool word_wrap = true;
   std::int32_t zoom = 100;
   {
     auto state = app_state().borrow();
+    if (!state) return fail(system_reason(ERROR_INVALID_STATE));
     frame = state->frame;
     font = state->font.get();
     word_wrap = state->config.word_wrap;
     zoom = state->config.zoom;
   }
   HWND editor = create_editor(frame, font, word_wrap, zoom);
+  if (!editor) {
+    const DWORD error = GetLastError();
+    return fail(system_reason(error ? error : ERROR_INVALID_WINDOW_HANDLE));
+  }
   place_editor(editor);
 
   auto state = app_state().borrow();
+  if (!state) {
+    DestroyWindow(editor);
+    return fail(system_reason(ERROR_INVALID_STATE));
+  }
   Tab tab;
   if (id) {
     tab.id = *id;
@@ -73,6 +128,13 @@ std::size_t new_tab(std::optional<std::uint64_t> id) {
   tab.untitled = next_untitled_number(state->tabs);
   state->tabs.push_back(std::move(tab));
   return state->tabs.size() - 1;
+}
+
+std::size_t new_tab(std::optional<std::uint64_t> id) {
+  Result<std::size_t> created = create_tab(id);
+  if (created) return *created;
+  show_error("A new tab could not be opened.\n\n" + created.error());
+  return tab_titles().tabs.size();
 }
 
 void activate_tab(std::size_t index) {
@@ -100,24 +162,34 @@ Result<void> load_file_into_tab(std::size_t index, const std::string& path) {
   if (!decoded) return fail(decoded.error());
 
   HWND editor = nullptr;
-  {
-    auto state = app_state().borrow();
-    if (!state || index >= state->tabs.size()) return {};
-    editor = state->tabs[index].editor;
-  }
-  set_editor_text(editor, decoded->text);
   std::uint64_t id = 0;
   {
     auto state = app_state().borrow();
-    if (!state || index >= state->tabs.size()) return {};
-    Tab& tab = state->tabs[index];
+    if (!state || index >= state->tabs.size()) return fail(open_failure(path, system_reason(ERROR_INVALID_STATE)));
+    editor = state->tabs[index].editor;
+    id = state->tabs[index].id;
+  }
+  {
+    // A text the editor took only in part would look like the whole file,
+    // clean, and the next save would cut the file short on disk.
+    const KeptText before(editor);
+    if (Result<void> shown = set_editor_text(editor, decoded->text); !shown) {
+      static_cast<void>(set_editor_text(editor, before.text()));
+      return fail(open_failure(path, shown.error()));
+    }
+  }
+  {
+    // Found again by its id, as after every call that sends messages.
+    auto state = app_state().borrow();
+    Tab* found = state ? state->find_tab(id) : nullptr;
+    if (!found) return fail(open_failure(path, system_reason(ERROR_INVALID_STATE)));
+    Tab& tab = *found;
     tab.path = path;
     tab.dirty = false;
     tab.store_pending = false;
     tab.lossy = decoded->lossy;
     tab.eol = decoded->eol;
     tab.encoding = decoded->encoding;
-    id = tab.id;
   }
   // The file now holds the text; a stored copy would only be stale.
   delete_tab_file(id);
@@ -136,7 +208,10 @@ void open_path(const std::string& path) {
         break;
       }
     }
-    if (const Tab* active = state->active_tab(); active && !active->path && !active->dirty) {
+    // The tab being saved is never reused: its text is about to be written
+    // under the name the user is choosing.
+    if (const Tab* active = state->active_tab();
+        active && !active->path && !active->dirty && !being_saved(active->id)) {
       reusable = state->active;
     }
   }
@@ -145,7 +220,17 @@ void open_path(const std::string& path) {
     return;
   }
   const bool fresh = !reusable;
-  const std::size_t target = fresh ? new_tab() : *reusable;
+  std::size_t target = 0;
+  if (fresh) {
+    Result<std::size_t> created = create_tab();
+    if (!created) {
+      show_error(open_failure(path, created.error()));
+      return;
+    }
+    target = *created;
+  } else {
+    target = *reusable;
+  }
   auto loaded = load_file_into_tab(target, path);
   if (loaded) {
     activate_tab(target);
@@ -210,6 +295,7 @@ void close_tab(std::size_t index) {
   std::size_t active = 0;
   {
     auto state = app_state().borrow();
+    if (!state || *found >= state->tabs.size()) return;
     const std::size_t count = state->tabs.size();
     editor = state->tabs[*found].editor;
     state->tabs.erase(state->tabs.begin() + static_cast<std::ptrdiff_t>(*found));

@@ -18,9 +18,7 @@ namespace {
 
 constexpr std::string_view tab_file_suffix = ".dat";
 
-// No id can follow the largest one, so a tab may not have it: the next id
-// handed out would wrap around to ids in use.
-constexpr std::uint64_t reserved_id = std::numeric_limits<std::uint64_t>::max();
+constexpr std::uint64_t largest_id = std::numeric_limits<std::uint64_t>::max();
 
 // Several names can stand for one id ("7.dat", "007.dat", "+7.dat"); the
 // program writes only the plain one, so that one wins, then the smallest.
@@ -55,27 +53,40 @@ std::optional<std::uint64_t> tab_file_id(std::string_view name) {
   return value;
 }
 
+std::uint64_t first_free_id(const std::set<std::uint64_t>& taken) {
+  constexpr std::uint64_t last_start = largest_id - fresh_id_room + 1;
+  if (taken.empty()) return 1;
+  if (*taken.rbegin() < last_start) return *taken.rbegin() + 1;
+  // The largest ids are taken: the lowest gap wide enough. There always is
+  // one, since the ids taken are far fewer than 2^32.
+  std::uint64_t start = 1;
+  for (const std::uint64_t id : taken) {
+    if (id < start) continue;
+    if (id - start >= fresh_id_room) return start;
+    if (id >= last_start) break;
+    start = id + 1;
+  }
+  return start;
+}
+
 RestorePlan plan_restore(std::optional<Index> index, std::vector<StoredTabFile> files) {
   std::map<std::uint64_t, StoredTabFile*> file_of;
+  // Every id the folder holds, whatever name it is spelled with: a new tab
+  // must never take the id of a file that is still there, readable or not.
+  std::set<std::uint64_t> taken;
   for (StoredTabFile& file : files) {
     const auto id = tab_file_id(file.name);
-    if (!id || *id == reserved_id) continue;
+    if (!id) continue;
+    taken.insert(*id);
     auto [slot, inserted] = file_of.try_emplace(*id, &file);
     if (!inserted && better_name(*id, file.name, slot->second->name)) slot->second = &file;
   }
+  if (index) {
+    for (const Entry& entry : index->tabs) taken.insert(entry.id);
+  }
 
   RestorePlan plan;
-  // Unreadable files count too: a new tab must never take the id of a
-  // file that is still there.
-  std::optional<std::uint64_t> largest;
-  auto consider = [&](std::uint64_t id) {
-    if (id != reserved_id) largest = std::max(largest.value_or(0), id);
-  };
-  if (index) {
-    for (const Entry& entry : index->tabs) consider(entry.id);
-  }
-  for (const auto& [id, file] : file_of) consider(id);
-  plan.next_id = largest ? *largest + 1 : 1;
+  plan.next_id = first_free_id(taken);
 
   std::set<std::uint64_t> named;
   if (index) {
@@ -84,12 +95,13 @@ RestorePlan plan_restore(std::optional<Index> index, std::vector<StoredTabFile> 
       Entry& entry = index->tabs[i];
       RestoreTab tab;
       // An id that an earlier entry already has belongs to that tab's file.
-      bool fresh_id = entry.id == reserved_id || !named.insert(entry.id).second;
+      bool fresh_id = !named.insert(entry.id).second;
       if (!fresh_id) {
         if (auto file = file_of.find(entry.id); file != file_of.end()) {
           if (auto text = take_text(*file->second)) {
             tab.source = RestoreSource::StoredText;
             tab.text = std::move(*text);
+            tab.file_name = file->second->name;
           } else {
             fresh_id = true;
           }
@@ -98,14 +110,7 @@ RestorePlan plan_restore(std::optional<Index> index, std::vector<StoredTabFile> 
       if (tab.source != RestoreSource::StoredText) {
         tab.source = entry.path ? RestoreSource::LoadPath : RestoreSource::Empty;
       }
-      if (fresh_id) {
-        // Only ids crafted near the top of the range can exhaust them; such
-        // a tab has no stored text to lose, so it is left out.
-        if (plan.next_id == reserved_id) continue;
-        tab.id = plan.next_id++;
-      } else {
-        tab.id = entry.id;
-      }
+      tab.id = fresh_id ? plan.next_id++ : entry.id;
       if (i == index->active) plan.active_tab = plan.tabs.size();
       tab.entry = std::move(entry);
       plan.tabs.push_back(std::move(tab));
@@ -122,6 +127,7 @@ RestorePlan plan_restore(std::optional<Index> index, std::vector<StoredTabFile> 
     tab.id = id;
     tab.source = RestoreSource::StoredText;
     tab.text = std::move(*text);
+    tab.file_name = file->name;
     plan.tabs.push_back(std::move(tab));
   }
   return plan;
@@ -139,4 +145,64 @@ std::size_t restored_active(const RestorePlan& plan, const std::vector<bool>& ke
   if (followed) return *followed;
   if (count == 0) return 0;
   return static_cast<std::size_t>(std::min<std::uint64_t>(plan.requested_active, count - 1));
+}
+
+void StoreLedger::restored_from(std::uint64_t id, const std::string& name) {
+  if (name != tab_file_name(id)) restored_from_[id] = name;
+}
+
+std::vector<std::string> StoreLedger::names_of(std::uint64_t id) const {
+  std::vector<std::string> names{tab_file_name(id)};
+  if (auto old = restored_from_.find(id); old != restored_from_.end()) names.push_back(old->second);
+  return names;
+}
+
+void StoreLedger::text_written(std::uint64_t id) {
+  const std::string own = tab_file_name(id);
+  unwanted_.erase(own);
+  unsealed_.erase(own);
+  if (auto old = restored_from_.find(id); old != restored_from_.end()) {
+    unwanted_.insert(old->second);
+    restored_from_.erase(old);
+  }
+}
+
+void StoreLedger::text_dropped(std::uint64_t id) {
+  for (std::string& name : names_of(id)) unwanted_.insert(std::move(name));
+  restored_from_.erase(id);
+}
+
+void StoreLedger::text_removed(std::uint64_t id) {
+  for (const std::string& name : names_of(id)) removed(name);
+  restored_from_.erase(id);
+}
+
+std::vector<std::string> StoreLedger::removable(const Index& index) const {
+  std::set<std::string> referred;
+  for (const Entry& entry : index.tabs) {
+    if (!entry.dirty) continue;
+    for (std::string& name : names_of(entry.id)) referred.insert(std::move(name));
+  }
+  std::vector<std::string> out;
+  for (const std::string& name : unwanted_) {
+    if (!referred.contains(name)) out.push_back(name);
+  }
+  return out;
+}
+
+void StoreLedger::removed(const std::string& name) {
+  unwanted_.erase(name);
+  unsealed_.erase(name);
+}
+
+void StoreLedger::set_unsealed(std::set<std::string> tab_files, bool index) {
+  unsealed_ = std::move(tab_files);
+  unsealed_index_ = index;
+  retried_ = false;
+}
+
+bool StoreLedger::take_unsealed_warning() {
+  if (!retried_ || !has_unsealed() || warned_) return false;
+  warned_ = true;
+  return true;
 }

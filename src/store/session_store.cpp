@@ -14,12 +14,14 @@
 #include <algorithm>
 #include <array>
 #include <expected>
+#include <set>
 #include <span>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "model/app_state.h"
+#include "base/file_io.h"
 #include "base/handles.h"
 #include "base/utf.h"
 #include "editor/editor.h"
@@ -28,6 +30,7 @@
 #include "store/session_index.h"
 #include "store/session_plan.h"
 #include "store/settings.h"
+#include "store/vault_prompts.h"
 #include "ui/message_box.h"
 
 namespace {
@@ -37,6 +40,10 @@ constexpr std::string_view tabs_folder = "tabs";
 
 // The warning comes once per run, however often storing fails.
 bool warned_store_unavailable = false;
+
+// Which stored texts wait to be removed and which are not yet under the
+// password; one per run, begun afresh by open_store.
+StoreLedger ledger;
 
 std::string tabs_dir(const std::string& dir) { return dir + "\\" + std::string(tabs_folder); }
 std::string tab_file_path(const std::string& dir, std::string_view name) { return tabs_dir(dir) + "\\" + std::string(name); }
@@ -77,36 +84,18 @@ HWND frame_window() {
 
 // Creates `path` and every missing folder above it; true when it is a
 // folder afterwards, whatever happened on the way.
-bool create_folders(const std::wstring& path) {
-  auto separator = [](wchar_t c) { return c == L'\\' || c == L'/'; };
-  for (std::size_t i = 1; i <= path.size(); ++i) {
-    if ((i == path.size() || separator(path[i])) && !separator(path[i - 1])) {
-      CreateDirectoryW(path.substr(0, i).c_str(), nullptr);
-    }
-  }
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
+bool create_folders(const std::wstring& path) { return create_folder_path(to_utf8(path)); }
 
 // The whole file, or the system's error code (ERROR_FILE_NOT_FOUND and
 // ERROR_PATH_NOT_FOUND when there is no such file).
 std::expected<std::vector<std::uint8_t>, DWORD> read_file_bytes(const std::string& path) {
-  UniqueFile file(CreateFileW(to_wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return std::unexpected(GetLastError());
-  std::vector<std::uint8_t> bytes;
-  std::array<std::uint8_t, 65536> chunk;
-  for (;;) {
-    DWORD got = 0;
-    if (!ReadFile(file.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr)) {
-      return std::unexpected(GetLastError());
-    }
-    if (got == 0) return bytes;
-    bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + got);
-  }
+  return read_all_bytes(path, {.max_size = std::nullopt, .exclusive_of_writers = true});
 }
 
 bool missing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+
+// True when the file is gone afterwards, also when it was never there.
+bool remove_file(const std::string& path) { return DeleteFileW(to_wide(path).c_str()) || missing(GetLastError()); }
 
 // Protects `plain` and writes it atomically; true on success.
 bool write_protected(const std::string& path, std::span<const std::uint8_t> plain,
@@ -140,6 +129,12 @@ Listing list_tab_files(const std::string& dir) {
   return listing;
 }
 
+// Whether bytes read under `key` still need to be put under it: a readable
+// file in the system's form while a password is set.
+bool needs_sealing(std::span<const std::uint8_t> bytes, const std::optional<SecureBuffer>& key) {
+  return key && !is_sealed_form(bytes);
+}
+
 // The index, or none when it is missing, cannot be unprotected or does not
 // parse.
 std::optional<Index> read_index(const StoreAccess& access) {
@@ -149,7 +144,35 @@ std::optional<Index> read_index(const StoreAccess& access) {
   if (!plain) return std::nullopt;
   auto index = parse_index(plain->view());
   if (!index) return std::nullopt;
+  if (needs_sealing(*bytes, access.key)) ledger.index_unsealed();
   return std::move(*index);
+}
+
+// Puts one file under the current key; true when nothing is left to do
+// for it: it is sealed now or already, it is gone, or nothing can read it.
+bool reseal_file(const std::string& path, const std::optional<SecureBuffer>& key) {
+  auto bytes = read_file_bytes(path);
+  if (!bytes) return missing(bytes.error());
+  if (is_sealed_form(*bytes)) return true;
+  auto plain = unprotect_data(*bytes, key);
+  if (!plain) return true;
+  return write_protected(path, plain->span(), key);
+}
+
+// What a rewrite under a new password left under the system's protection
+// gets another try at every store.
+void reseal_leftovers(const StoreAccess& access) {
+  if (!ledger.has_unsealed()) return;
+  if (!access.key) {
+    ledger.set_unsealed({}, false);
+    return;
+  }
+  if (ledger.unsealed_index() && reseal_file(index_path(access.dir), access.key)) ledger.index_sealed();
+  const std::set<std::string> names = ledger.unsealed_tab_files();
+  for (const std::string& name : names) {
+    if (reseal_file(tab_file_path(access.dir, name), access.key)) ledger.sealed(name);
+  }
+  ledger.retried();
 }
 
 // ---- restoring ----
@@ -167,13 +190,22 @@ void update_tab(std::size_t index, F&& change) {
 
 // Carries out one tab of the plan; false when it did not become a tab.
 bool restore_tab(RestoreTab& planned) {
-  const std::size_t index = new_tab(planned.id);
+  const Result<std::size_t> created = create_tab(planned.id);
+  if (!created) return false;
+  const std::size_t index = *created;
   HWND editor = editor_at(index);
   const std::optional<Entry>& entry = planned.entry;
   switch (planned.source) {
     case RestoreSource::StoredText:
-      set_editor_text(editor, planned.text.view());
+      // A text the editor cannot hold whole is not restored at all: a cut
+      // one would be stored back over the file that still has all of it.
+      if (!set_editor_text(editor, planned.text.view())) {
+        planned.text.wipe();
+        discard_tab(index);
+        return false;
+      }
       planned.text.wipe();
+      ledger.restored_from(planned.id, planned.file_name);
       update_tab(index, [&](Tab& tab) {
         if (entry) {
           tab.path = entry->path;
@@ -209,6 +241,7 @@ bool restore_tab(RestoreTab& planned) {
 std::optional<SessionStore> open_store(std::optional<SecureBuffer> vault_key) {
   std::optional<std::string> dir = data_folder();
   if (!dir || !create_folders(to_wide(tabs_dir(*dir)))) return std::nullopt;
+  ledger = StoreLedger{};
   return SessionStore{std::move(*dir), std::move(vault_key)};
 }
 
@@ -217,13 +250,19 @@ void schedule_store() {
 }
 
 void delete_tab_file(std::uint64_t id) {
-  std::string path;
   {
     auto state = app_state().borrow();
     if (!state || !state->store) return;
-    path = tab_file_path(state->store->dir, tab_file_name(id));
   }
-  DeleteFileW(to_wide(path).c_str());
+  // Until an index without this text is on disk, the one there may still
+  // need it: a crash now must bring the tab back as it was, not empty.
+  ledger.text_dropped(id);
+  schedule_store();
+}
+
+bool store_has_vault_key() {
+  auto state = app_state().borrow();
+  return state && state->store && state->store->vault_key;
 }
 
 bool store_session() {
@@ -257,9 +296,18 @@ bool store_session() {
     const std::string path = tab_file_path(access->dir, tab_file_name(tab.id));
     const SecureBuffer text = editor_text_secret(tab.editor);
     if (tab.dirty && !text.empty()) {
-      if (!write_protected(path, text.span(), access->key)) failed.push_back(tab.id);
+      if (write_protected(path, text.span(), access->key)) {
+        ledger.text_written(tab.id);
+      } else {
+        failed.push_back(tab.id);
+      }
+    } else if (tab.dirty) {
+      // Emptied: any index, old or new, brings this tab back empty once
+      // its text is gone, so the text can go at once.
+      for (const std::string& name : ledger.names_of(tab.id)) remove_file(tab_file_path(access->dir, name));
+      ledger.text_removed(tab.id);
     } else {
-      DeleteFileW(to_wide(path).c_str());
+      ledger.text_dropped(tab.id);
     }
   }
   if (!failed.empty()) {
@@ -294,13 +342,27 @@ bool store_session() {
     index.tabs[i].sel = {sel.cpMin, sel.cpMax};
   }
   // A path that cannot be written as JSON fails the index, never the texts.
-  const auto json = serialize_index(index);
+  auto json = serialize_index(index);
   const bool index_written = json && write_protected(index_path(access->dir), bytes_of(*json), access->key);
+  if (json) secure_wipe(json->data(), json->capacity());
+  if (index_written) {
+    ledger.index_sealed();
+    // Only now that the index on disk no longer refers to them.
+    for (const std::string& name : ledger.removable(index)) {
+      if (remove_file(tab_file_path(access->dir, name))) ledger.removed(name);
+    }
+  }
+  reseal_leftovers(*access);
   return index_written && failed.empty();
 }
 
 void on_store_timer() {
-  if (store_session()) return;
+  const bool stored = store_session();
+  if (ledger.has_unsealed()) {
+    schedule_store();
+    if (ledger.take_unsealed_warning()) message_box(frame_window(), false, msg_tabs_not_under_password, {"OK"}, 0, 0);
+  }
+  if (stored) return;
   bool has_store = false;
   {
     auto state = app_state().borrow();
@@ -319,7 +381,12 @@ void restore_session() {
   for (std::string& name : list_tab_files(access->dir).names) {
     StoredTabFile file{std::move(name), std::nullopt};
     if (auto bytes = read_file_bytes(tab_file_path(access->dir, file.name))) {
-      if (auto plain = unprotect_data(*bytes, access->key)) file.plain = std::move(*plain);
+      if (auto plain = unprotect_data(*bytes, access->key)) {
+        file.plain = std::move(*plain);
+        // Left under the system's protection by a run that could not
+        // finish putting everything under the password.
+        if (needs_sealing(*bytes, access->key)) ledger.add_unsealed(file.name);
+      }
     }
     files.push_back(std::move(file));
   }
@@ -357,6 +424,9 @@ bool rekey_store(std::optional<SecureBuffer> new_key) {
   // program has, and stays as it is.
   bool complete = true;
   const std::optional<SecureBuffer>& old_key = store->vault_key;
+  // Which files end up under which protection; the index under either.
+  std::set<std::string> still_old, now_new;
+  bool index_old = false, index_new = false;
   std::optional<SecureBuffer> index_text;
   if (auto bytes = read_file_bytes(index_path(store->dir))) {
     if (auto plain = unprotect_data(*bytes, old_key); plain && parse_index(plain->view())) {
@@ -364,6 +434,7 @@ bool rekey_store(std::optional<SecureBuffer> new_key) {
     }
   } else if (!missing(bytes.error())) {
     complete = false;
+    index_old = true;
   }
   std::vector<std::pair<std::string, SecureBuffer>> texts;
   Listing listing = list_tab_files(store->dir);
@@ -371,20 +442,41 @@ bool rekey_store(std::optional<SecureBuffer> new_key) {
   for (const std::string& name : listing.names) {
     auto bytes = read_file_bytes(tab_file_path(store->dir, name));
     if (!bytes) {
-      if (!missing(bytes.error())) complete = false;
+      if (!missing(bytes.error())) {
+        complete = false;
+        still_old.insert(name);
+      }
       continue;
     }
     if (auto plain = unprotect_data(*bytes, old_key)) texts.emplace_back(name, std::move(*plain));
   }
 
-  if (index_text && !write_protected(index_path(store->dir), index_text->span(), new_key)) complete = false;
+  if (index_text) {
+    index_new = write_protected(index_path(store->dir), index_text->span(), new_key);
+    index_old = !index_new;
+    complete = complete && index_new;
+  }
   for (const auto& [name, text] : texts) {
-    if (!write_protected(tab_file_path(store->dir, name), text.span(), new_key)) complete = false;
+    if (write_protected(tab_file_path(store->dir, name), text.span(), new_key)) {
+      now_new.insert(name);
+    } else {
+      still_old.insert(name);
+      complete = false;
+    }
   }
 
   // After a partial rewrite some files need the old key and some the new
   // one. A key opens the system-protected form as well, so keeping a key
-  // (the new one if there is one) leaves everything readable.
+  // (the new one if there is one) leaves everything readable. While a key
+  // is kept, whatever is in the system's form is put under it at the next
+  // stores: a password the user was told is set covers every tab.
+  if (complete) {
+    ledger.set_unsealed({}, false);
+  } else if (new_key) {
+    ledger.set_unsealed(std::move(still_old), index_old);
+  } else if (old_key) {
+    ledger.set_unsealed(std::move(now_new), index_new);
+  }
   if (complete || new_key) store->vault_key = std::move(new_key);
   {
     auto state = app_state().borrow();

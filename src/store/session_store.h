@@ -25,30 +25,39 @@ std::optional<SessionStore> open_store(std::optional<SecureBuffer> vault_key);
 // (Re)starts the frame's two-second store timer.
 void schedule_store();
 
-// Writes the text of every tab that changed since the last run (deleting the
-// stored text of clean or empty tabs), then the index of all tabs. False
-// when anything failed or there is no store; tabs whose text could not be
-// written stay pending for the next run.
+// Writes the text of every tab that changed since the last run (removing the
+// stored text of emptied tabs), then the index of all tabs, and only then
+// removes the texts that index no longer refers to. Files a rewrite under a
+// new password could not reach are tried again. False when a text or the
+// index could not be written or there is no store; tabs whose text could
+// not be written stay pending for the next run.
 [[nodiscard]] bool store_session();
 
 // The frame's store timer: store, and when that fails try again two seconds
-// later (while there is a store) and warn, once per run.
+// later (while there is a store) and warn, once per run. The same for files
+// that are still not under the password, with a warning of their own.
 void on_store_timer();
 
 // Rebuilds the tabs of the previous run into the empty tab list, sets
 // `next_id` and `active`. Nothing without a store.
 void restore_session();
 
-// Removes the stored text of that tab, if any; errors are ignored.
+// The tab no longer needs its stored text (it was saved, loaded from a file
+// or closed). The text is removed by the next store, once the index written
+// there no longer refers to it; that store is scheduled here.
 void delete_tab_file(std::uint64_t id);
+
+// Whether a password is set: the store holds the vault's key.
+[[nodiscard]] bool store_has_vault_key();
 
 // Rewrites the index and every stored tab text under a new protection: the
 // password form with `new_key`, the per-user system protection without.
 // True only when everything that was stored could be rewritten. On false
 // some files may still need the previous key, so the vault must stay; the
 // store then keeps a key that opens everything written (the new one when
-// there is one, else the previous one). Without a store, false: nothing
-// could be rewritten, and `new_key` is wiped.
+// there is one, else the previous one), and the files left in the system's
+// form are put under that key by the stores that follow. Without a store,
+// false: nothing could be rewritten, and `new_key` is wiped.
 [[nodiscard]] bool rekey_store(std::optional<SecureBuffer> new_key);
 
 // The one warning per run that tabs cannot be stored.

@@ -1,6 +1,5 @@
 #pragma once
-// The settings file: reading it forgivingly, writing it exactly, and the
-// atomic write that every file the program owns goes through.
+// The settings file: reading it forgivingly and writing it exactly.
 
 #include <cstdint>
 #include <optional>
@@ -23,9 +22,10 @@ std::string serialize_config(const Config& config);
 std::optional<std::string> data_folder();
 std::optional<std::string> config_path();
 
+// The largest config.json that is read; a larger one is not ours and counts
+// as invalid, so the defaults apply.
+inline constexpr std::uint64_t MAX_CONFIG_FILE_SIZE = 1 << 20;
+
 Config load_config();
 void save_config(const Config& config);
 
-// Writes beside the target with ".tmp" appended, flushes, then replaces the
-// target, so a crash leaves the old file or the new one, never a mixture.
-Result<void> write_file_atomic(const std::string& path, std::span<const std::uint8_t> bytes);

@@ -58,6 +58,11 @@ StartUnlock run_start_unlock() {
 void set_password_command(HWND frame) {
   const std::optional<std::string> folder = data_folder();
   if (!folder) return;
+  // A password is set already (or a vault is there whose key this run does
+  // not hold): a new vault.json would replace the only wrapping of the key
+  // the stored tabs are sealed with. The menu does not offer the command
+  // then, but a posted command id gets here all the same.
+  if (store_has_vault_key() || vault_exists(*folder)) return;
   NewPasswordAnswer answer;
   if (password_prompt(frame, set_password_prompt(), &answer, validate_new_password) != PromptResult::Accepted ||
       !answer.password) {
@@ -69,10 +74,10 @@ void set_password_command(HWND frame) {
     return;
   }
   answer.password.reset();
-  // Whatever could not be rewritten stays in the system-protected form,
-  // which the store opens with its key as well; it is sealed with the next
-  // change of its tab.
-  static_cast<void>(rekey_store(std::move(master)));
+  // Whatever could not be rewritten stays in the system-protected form for
+  // now, which the store opens with its key as well; the next store tries
+  // it again, and says so once if it still fails.
+  if (!rekey_store(std::move(master))) schedule_store();
 }
 
 void change_password_command(HWND frame) {

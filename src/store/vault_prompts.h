@@ -22,6 +22,13 @@ inline constexpr std::string_view msg_password_not_removed =
     "rewritten without it.\n\n"
     "The password is still set.";
 
+// Said once when stored tabs that setting the password could not rewrite
+// still could not be put under it at the next store.
+inline constexpr std::string_view msg_tabs_not_under_password =
+    "Not every stored tab could be put under the password. Until that "
+    "works, some are protected only by your Windows user account.\n\n"
+    "Nimbol tries again each time it stores the tabs.";
+
 // The buttons of the forgotten-password question; "No" is the default and
 // what Esc and the close box give.
 inline constexpr std::size_t forgotten_yes = 0;

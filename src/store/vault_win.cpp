@@ -6,39 +6,21 @@
 
 #include <string>
 
-#include "base/handles.h"
-#include "base/utf.h"
-#include "store/settings.h"
+#include "base/file_io.h"
 #include "store/vault.h"
 
 namespace {
 
 // A vault.json is about 200 bytes; anything far larger is not one, and
 // reading it whole would only cost memory.
-constexpr LONGLONG max_vault_file_size = 1 << 20;
+constexpr std::uint64_t max_vault_file_size = 1 << 20;
 
-std::wstring path_in(const std::string& data_folder, std::string_view name) {
-  return to_wide(data_folder + "\\" + std::string(name));
+std::string file_in(const std::string& data_folder, std::string_view name) {
+  return data_folder + "\\" + std::string(name);
 }
 
-std::optional<std::string> read_small_file(const std::wstring& path) {
-  UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return std::nullopt;
-  LARGE_INTEGER size{};
-  if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart > max_vault_file_size) return std::nullopt;
-  std::string text(static_cast<std::size_t>(size.QuadPart), '\0');
-  std::size_t done = 0;
-  while (done < text.size()) {
-    DWORD got = 0;
-    if (!::ReadFile(file.get(), text.data() + done, static_cast<DWORD>(text.size() - done), &got, nullptr)) {
-      return std::nullopt;
-    }
-    if (got == 0) break;
-    done += got;
-  }
-  text.resize(done);
-  return text;
+std::wstring path_in(const std::string& data_folder, std::string_view name) {
+  return system_path(file_in(data_folder, name));
 }
 
 }  // namespace
@@ -52,14 +34,15 @@ Result<void> create_vault(const std::string& data_folder, std::span<const std::u
                           std::span<const std::uint8_t> password) {
   auto text = seal_vault(master_key, password);
   if (!text) return fail(text.error());
-  const std::string path = data_folder + "\\" + std::string(vault_file_name);
-  return write_file_atomic(path, {reinterpret_cast<const std::uint8_t*>(text->data()), text->size()});
+  return write_file_atomic(file_in(data_folder, vault_file_name),
+                           {reinterpret_cast<const std::uint8_t*>(text->data()), text->size()});
 }
 
 Result<SecureBuffer> open_vault(const std::string& data_folder, std::span<const std::uint8_t> password) {
-  const auto text = read_small_file(path_in(data_folder, vault_file_name));
-  if (!text) return fail(std::string(msg_not_the_password));
-  return unlock_vault(*text, password);
+  const auto bytes = read_all_bytes(file_in(data_folder, vault_file_name),
+                                    {.max_size = max_vault_file_size, .exclusive_of_writers = true});
+  if (!bytes) return fail(std::string(msg_not_the_password));
+  return unlock_vault(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()), password);
 }
 
 bool forget_vault(const std::string& data_folder) {

@@ -33,11 +33,13 @@ struct ControlClass {
   DWORD style;
 };
 
+// No text of the program has a keyboard mnemonic, while file names and
+// addresses may hold an '&': every text is shown (and measured) as written.
 ControlClass control_class(const ControlSpec& spec) {
   switch (spec.kind) {
     case ControlKind::Label:
     case ControlKind::Heading:
-      return {L"STATIC", 0, SS_LEFT};
+      return {L"STATIC", 0, SS_LEFT | SS_NOPREFIX};
     case ControlKind::PathLabel:
       return {L"STATIC", 0, SS_PATHELLIPSIS | SS_NOPREFIX};
     case ControlKind::CheckBox:
@@ -57,7 +59,7 @@ ControlClass control_class(const ControlSpec& spec) {
     case ControlKind::Button:
       return {L"BUTTON", 0, WS_TABSTOP | BS_OWNERDRAW};
   }
-  return {L"STATIC", 0, SS_LEFT};
+  return {L"STATIC", 0, SS_LEFT | SS_NOPREFIX};
 }
 
 // The steps that follow creation, by kind.
@@ -128,7 +130,8 @@ void paint_owner_drawn(const DRAWITEMSTRUCT& item) {
   std::array<wchar_t, caption_buffer> caption{};
   const int length = GetWindowTextW(item.hwndItem, caption.data(), caption_buffer);
   RECT text = area;
-  DrawTextW(dc, caption.data(), length, &text, link ? DT_SINGLELINE : DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  DrawTextW(dc, caption.data(), length, &text,
+            DT_NOPREFIX | (link ? DT_SINGLELINE : DT_CENTER | DT_VCENTER | DT_SINGLELINE));
 
   // As the system's own buttons do, the focus rectangle waits until the
   // keyboard has been used in the window.
@@ -145,7 +148,7 @@ std::int32_t measure(std::string_view text, std::int32_t width, UINT format) {
   if (!screen) return 0;
   SelectObjectScope keep(screen.get(), dialog_font(USER_DEFAULT_SCREEN_DPI, body_font_size, false));
   RECT rect{0, 0, width, 0};
-  DrawTextW(screen.get(), wide.c_str(), static_cast<int>(wide.size()), &rect, format | DT_CALCRECT);
+  DrawTextW(screen.get(), wide.c_str(), static_cast<int>(wide.size()), &rect, format | DT_NOPREFIX | DT_CALCRECT);
   return (format & DT_SINGLELINE) ? rect.right : rect.bottom;
 }
 

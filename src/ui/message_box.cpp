@@ -53,10 +53,13 @@ LRESULT CALLBACK message_box_proc(HWND window, UINT message, WPARAM wparam, LPAR
 
 // Common Controls 6 scales the icon down from its largest image, which stays
 // sharp at any DPI. The import libraries of the toolchain lack the call, so
-// it is looked up; plain LoadImageW is the fallback.
+// it is looked up; plain LoadImageW is the fallback. The library comes from
+// the system only: the manifest's side-by-side assembly (version 6) still
+// comes first, a comctl32.dll beside the program never.
 HICON load_scaled_icon(HINSTANCE module, const wchar_t* name, int size) {
   using LoadIconWithScaleDownFn = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, int, HICON*);
-  static const HMODULE comctl = LoadLibraryW(L"comctl32.dll");  // stays loaded
+  static const HMODULE comctl =
+      LoadLibraryExW(L"comctl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);  // stays loaded
   if (comctl) {
     const auto load = reinterpret_cast<LoadIconWithScaleDownFn>(
         reinterpret_cast<void*>(GetProcAddress(comctl, "LoadIconWithScaleDown")));

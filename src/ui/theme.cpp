@@ -145,7 +145,8 @@ void set_dark_mode(bool dark) {
   ui_state.dark = dark;
   if (!ui_state.uxtheme_tried) {
     ui_state.uxtheme_tried = true;
-    ui_state.uxtheme = LoadLibraryW(L"uxtheme.dll");
+    // From the system folder only: a uxtheme.dll beside the program is not ours.
+    ui_state.uxtheme = LoadLibraryExW(L"uxtheme.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
   }
   HMODULE ux = ui_state.uxtheme;
   if (!ux || !GetProcAddress(ux, "OpenThemeDataForDpi")) return;

@@ -128,6 +128,18 @@ INPUT mouse_input(DWORD flags, POINT screen) {
   return input;
 }
 
+// Whether the foreground window belongs to that process and its thread has
+// given a window the keyboard focus.
+bool owns_focus(DWORD process_id) {
+  const HWND foreground = GetForegroundWindow();
+  DWORD owner = 0;
+  const DWORD thread = foreground ? GetWindowThreadProcessId(foreground, &owner) : 0;
+  if (owner != process_id) return false;
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  return GetGUIThreadInfo(thread, &info) && info.hwndFocus != nullptr;
+}
+
 void collect_descendants(HWND parent, std::wstring_view class_name, std::vector<Window>& out) {
   struct Search {
     std::wstring_view class_name;
@@ -172,8 +184,6 @@ bool eventually(const std::function<bool()>& condition, Duration timeout) {
     std::this_thread::sleep_for(20ms);
   }
 }
-
-void settle(Duration time) { std::this_thread::sleep_for(time); }
 
 // ---- files ----
 
@@ -329,8 +339,9 @@ void App::launch(StartOptions options) {
       return (!frames.empty() && frames.front().visible()) || !top_level_windows(L"NimbolMessageWnd").empty() ||
              !top_level_windows(L"NimbolPasswordWnd").empty();
     });
-    // The frame is shown before it takes the foreground and the focus.
-    settle(300ms);
+    // The frame is shown before it takes the foreground and the focus;
+    // keys sent before that would go elsewhere.
+    eventually([&] { return owns_focus(process_id_); }, 5s);
   }
 }
 
@@ -372,10 +383,13 @@ Window App::wait_for_window(std::wstring_view class_name, Duration timeout) cons
   Window found;
   eventually(
       [&] {
-        const std::vector<Window> windows = top_level_windows(class_name);
-        if (windows.empty()) return false;
-        found = windows.front();
-        return true;
+        // A window is shown once its controls exist.
+        for (const Window& window : top_level_windows(class_name)) {
+          if (!window.visible()) continue;
+          found = window;
+          return true;
+        }
+        return false;
       },
       timeout);
   return found;
@@ -393,8 +407,9 @@ Window App::active_editor() const {
 void App::command(WORD id) const { frame().post(WM_COMMAND, id, 0); }
 
 void App::choose(const Window& dialog, std::wstring_view button) const {
-  const Window target = dialog.child_with_text(button);
-  if (target) target.post(BM_CLICK);
+  Window target;
+  eventually([&] { return static_cast<bool>(target = dialog.child_with_text(button)); });
+  target.post(BM_CLICK);
 }
 
 void App::close() const { frame().post(WM_CLOSE); }
@@ -412,7 +427,7 @@ void App::switch_back() const {
   // Windows sends when a user switches back to a program, so the driver
   // delivers that message itself.
   frame().post(WM_ACTIVATE, WA_ACTIVE, 0);
-  settle(100ms);
+  static_cast<void>(sync());
 }
 
 void App::press(WORD virtual_key, unsigned modifiers) const {
@@ -427,7 +442,6 @@ void App::press(WORD virtual_key, unsigned modifiers) const {
   if (modifiers & shift) inputs.push_back(key_input(VK_SHIFT, true));
   if (modifiers & ctrl) inputs.push_back(key_input(VK_CONTROL, true));
   send_inputs(inputs);
-  settle(100ms);
 }
 
 void App::type(std::wstring_view text) const {
@@ -449,7 +463,6 @@ void App::type(std::wstring_view text) const {
     inputs.push_back(up);
   }
   send_inputs(inputs);
-  settle(100ms);
 }
 
 void App::click(const Window& window, POINT point, bool middle, bool twice) const {
@@ -463,26 +476,20 @@ void App::click(const Window& window, POINT point, bool middle, bool twice) cons
     inputs.push_back(mouse_input(up, point));
   }
   send_inputs(inputs);
-  settle(100ms);
 }
 
 void App::drag(const Window& window, POINT from, POINT to) const {
   bring_to_front();
   ClientToScreen(window.hwnd(), &from);
   ClientToScreen(window.hwnd(), &to);
+  // Input is handled in the order it was sent, so the whole drag goes at once.
   std::vector<INPUT> inputs = {mouse_input(0, from), mouse_input(MOUSEEVENTF_LEFTDOWN, from)};
-  send_inputs(inputs);
-  settle(50ms);
   constexpr int steps = 8;
   for (int i = 1; i <= steps; ++i) {
-    const POINT p{from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps};
-    std::vector<INPUT> move = {mouse_input(0, p)};
-    send_inputs(move);
-    settle(20ms);
+    inputs.push_back(mouse_input(0, {from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps}));
   }
-  std::vector<INPUT> release = {mouse_input(MOUSEEVENTF_LEFTUP, to)};
-  send_inputs(release);
-  settle(100ms);
+  inputs.push_back(mouse_input(MOUSEEVENTF_LEFTUP, to));
+  send_inputs(inputs);
 }
 
 std::wstring App::editor_text(const Window& editor) const {
@@ -511,6 +518,30 @@ std::wstring App::editor_text(const Window& editor) const {
   }
   CloseHandle(process);
   return text;
+}
+
+bool App::sync() const {
+  for (int round = 0; round < 2; ++round) {
+    const std::vector<Window> all = editors();
+    if (all.empty()) return false;
+    const Window& editor = all.front();
+    const LRESULT limit = editor.send(EM_GETLIMITTEXT);
+    if (limit <= 1) return false;
+    // The mark differs from the program's own limit in the lowest bit only;
+    // nothing the program does depends on that while it lasts.
+    const LRESULT mark = limit ^ 1;
+    editor.post(EM_EXLIMITTEXT, 0, mark);
+    const bool seen = eventually([&] { return editor.send(EM_GETLIMITTEXT) == mark; });
+    editor.send(EM_EXLIMITTEXT, 0, limit);
+    if (!seen) return false;
+  }
+  return true;
+}
+
+void App::kill() const {
+  if (!process_) return;
+  TerminateProcess(process_, 0xDEAD);
+  WaitForSingleObject(process_, 10000);
 }
 
 bool App::running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
@@ -549,7 +580,6 @@ void OtherProgram::activate() {
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
     return GetForegroundWindow() == window_;
   }, 3s);
-  settle(200ms);
 }
 
 std::optional<DWORD> run_to_exit(const std::vector<std::wstring>& args, const std::wstring& app_data,

@@ -26,10 +26,10 @@ using namespace std::chrono_literals;
 using Duration = std::chrono::milliseconds;
 
 // Polls `condition` until it holds or `timeout` passes; true when it held.
+// A check that something does NOT happen never waits for a while instead:
+// it waits for a later input or message whose effect shows that the program
+// has handled everything before it (App::sync, or a sentinel key).
 bool eventually(const std::function<bool()>& condition, Duration timeout = 10s);
-
-// Lets the program under test work for a while (for "nothing happens" checks).
-void settle(Duration time = 300ms);
 
 // A temporary folder, removed with everything in it.
 class TempDir {
@@ -112,7 +112,8 @@ class App {
   std::wstring data_folder() const;
   std::wstring work_folder() const;
 
-  // The frame, waited for; and other top-level windows of the process.
+  // The frame, waited for until it is shown; and other top-level windows of
+  // the process.
   Window frame() const;
   Window wait_for_window(std::wstring_view class_name, Duration timeout = 10s) const;
   std::vector<Window> top_level_windows(std::wstring_view class_name = {}) const;
@@ -145,6 +146,17 @@ class App {
   // The exact text of an editor (paragraph ends as CR), read in the
   // program's own address space.
   std::wstring editor_text(const Window& editor) const;
+
+  // True once the program has handled every message posted to it before
+  // the call, and the messages those posted in turn. Posted messages are
+  // handled in order, so the driver posts one of its own that leaves a mark
+  // (an editor's text limit, toggled and put back) and waits for the mark.
+  // Keys and clicks from SendInput are taken only after the posted
+  // messages, so they need a later key or click with a visible effect.
+  [[nodiscard]] bool sync() const;
+
+  // Ends the process at once, the way a crash would.
+  void kill() const;
 
   bool running() const;
   // The exit code once the process has ended within `timeout`.

@@ -60,6 +60,7 @@ TEST(Saving, CtrlSWritesTheFileInTheEncodingAndLineEndsItCameWith) {
     app.type(L"third\n");
     app.press('S', ctrl);
     EXPECT_TRUE(eventually([&] { return read_file(path) == c.after; })) << utf8(c.name);
+    ASSERT_TRUE(app.sync()) << utf8(c.name);
     EXPECT_FALSE(has_temporary_file(files.path())) << utf8(c.name);
     EXPECT_TRUE(app.top_level_windows(L"NimbolMessageWnd").empty()) << utf8(c.name);
 
@@ -121,7 +122,7 @@ TEST(Saving, ALossyFileAsksBeforeItIsOverwritten) {
   EXPECT_TRUE(asked);
   app.choose(box, L"Cancel");
   EXPECT_TRUE(eventually([&] { return !box; }));
-  settle();
+  ASSERT_TRUE(app.sync());
   EXPECT_EQ(read_file(path), "\xEF\xBB\xBFok\xFF");
 
   app.press('S', ctrl);
@@ -134,6 +135,7 @@ TEST(Saving, ALossyFileAsksBeforeItIsOverwritten) {
   app.type(L"?");
   app.press('S', ctrl);
   EXPECT_TRUE(eventually([&] { return read_file(path) == "\xEF\xBB\xBFok\xEF\xBF\xBD!?"; }));
+  ASSERT_TRUE(app.sync());
   EXPECT_TRUE(app.top_level_windows(L"NimbolMessageWnd").empty());
 }
 
@@ -159,6 +161,7 @@ TEST(Saving, AFileThatCannotBeWrittenSaysWhyAndKeepsItsContents) {
   app.choose(box, L"OK");
   CloseHandle(other);
   EXPECT_TRUE(eventually([&] { return !box; }));
+  ASSERT_TRUE(app.sync());
   EXPECT_EQ(read_file(path), "keep");
   EXPECT_FALSE(has_temporary_file(files.path()));
 
@@ -179,6 +182,7 @@ TEST(Saving, AnUntitledTabAsksWhereAndCancellingWritesNothing) {
   EXPECT_TRUE(eventually([&] { return file_name_field(dialog).text() == L"Untitled"; }));
   dialog.post(WM_COMMAND, IDCANCEL);
   EXPECT_TRUE(eventually([&] { return !dialog; }));
+  ASSERT_TRUE(app.sync());
   EXPECT_EQ(app.title(), L"Untitled - Nimbol");
   EXPECT_TRUE(list_folder(app.work_folder()).empty());
   EXPECT_EQ(app.editor_text(app.active_editor()), L"draft");
@@ -196,6 +200,7 @@ TEST(Saving, SaveAsOnAFileTabProposesItsBareName) {
   EXPECT_TRUE(eventually([&] { return file_name_field(dialog).text() == L"named.txt"; }));
   dialog.post(WM_COMMAND, IDCANCEL);
   EXPECT_TRUE(eventually([&] { return !dialog; }));
+  ASSERT_TRUE(app.sync());
   EXPECT_EQ(read_file(path), "named");
   EXPECT_EQ(list_folder(files.path()).size(), 1u);
 }

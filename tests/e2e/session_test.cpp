@@ -42,14 +42,6 @@ bool in_the_clear(const App& app, std::wstring_view text) {
   return false;
 }
 
-void kill(const App& app) {
-  HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, app.process_id());
-  ASSERT_NE(process, nullptr);
-  TerminateProcess(process, 0xDEAD);
-  WaitForSingleObject(process, 10000);
-  CloseHandle(process);
-}
-
 std::vector<std::wstring> editor_texts(const App& app) {
   std::vector<std::wstring> texts;
   for (const Window& editor : app.editors()) texts.push_back(app.editor_text(editor));
@@ -66,7 +58,7 @@ TEST(Session, TypedTextIsStoredProtectedAndSurvivesAKill) {
   ASSERT_TRUE(eventually([&] { return has_tab_file(first) && file_exists(first.data_folder() + L"\\session.dat"); }));
   EXPECT_FALSE(in_the_clear(first, secret));
   EXPECT_FALSE(in_the_clear(first, L"combination"));
-  kill(first);
+  first.kill();
 
   App second(first, {});
   EXPECT_TRUE(eventually([&] { return second.title() == L"Untitled - Nimbol"; }));
@@ -137,8 +129,11 @@ TEST(Session, AnUnusableDataFolderWarnsOnceAndAsksOnlyWhenTextWouldBeLost) {
   app.bring_to_front();
   app.type(L"only here");
   ASSERT_TRUE(eventually([&] { return app.editor_text(app.active_editor()) == L"only here"; }));
-  // Storing fails after each change, but the warning came once.
-  settle(5000ms);
+  // Storing fails after each change, but the warning came once. The store
+  // timer is made to fire twice more (a posted WM_TIMER is what the timer
+  // delivers); a second warning would be open once they are handled.
+  for (int i = 0; i < 2; ++i) app.frame().post(WM_TIMER, 1 /* TIMER_STORE */);
+  ASSERT_TRUE(app.sync());
   EXPECT_TRUE(app.top_level_windows(L"NimbolMessageWnd").empty());
 
   app.close();
@@ -146,7 +141,9 @@ TEST(Session, AnUnusableDataFolderWarnsOnceAndAsksOnlyWhenTextWouldBeLost) {
   ASSERT_TRUE(box);
   EXPECT_TRUE(shows(box, question));
   app.choose(box, L"Cancel");
-  settle();
+  ASSERT_TRUE(eventually([&] { return !box; }));
+  // Closing would have destroyed the frame and its editors: then no sync.
+  ASSERT_TRUE(app.sync());
   EXPECT_TRUE(app.running());
 
   app.close();

@@ -91,6 +91,7 @@ TEST(Tabs, CancelKeepsTheModifiedTabAndItsText) {
   ASSERT_TRUE(box);
   app.choose(box, L"Cancel");
   EXPECT_TRUE(eventually([&] { return !box; }));
+  ASSERT_TRUE(app.sync());
   EXPECT_EQ(app.editors().size(), 1u);
   EXPECT_EQ(app.editor_text(app.active_editor()), L"keep me");
   EXPECT_TRUE(app.running());
@@ -100,6 +101,7 @@ TEST(Tabs, AnUntitledTabEmptiedAgainClosesWithoutAQuestion) {
   App app;
   app.press('N', ctrl);
   app.type(L"ab");
+  ASSERT_TRUE(eventually([&] { return app.editors().size() == 2u && app.editor_text(app.active_editor()) == L"ab"; }));
   app.press(VK_BACK);
   app.press(VK_BACK);
   EXPECT_TRUE(eventually([&] { return app.editor_text(app.active_editor()).empty(); }));

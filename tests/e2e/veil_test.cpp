@@ -22,6 +22,7 @@ bool shown(const App& app) {
 TEST(Veil, LosingActivationToAnotherProgramCoversAndSwitchingBackReveals) {
   App app;
   app.type(L"secret");
+  ASSERT_TRUE(eventually([&] { return app.editor_text(app.active_editor()) == L"secret"; }));
   ASSERT_TRUE(shown(app));
   OtherProgram other;
   other.activate();
@@ -46,8 +47,11 @@ TEST(Veil, MinimisingAndLockingTheSessionCover) {
 
 TEST(Veil, OtherSessionChangesDoNotCover) {
   App app;
-  app.frame().post(WM_WTSSESSION_CHANGE, 8 /* WTS_SESSION_UNLOCK */);
-  settle();
+  for (const WPARAM change : {1 /* WTS_CONSOLE_CONNECT */, 3 /* WTS_REMOTE_CONNECT */, 5 /* WTS_SESSION_LOGON */,
+                              8 /* WTS_SESSION_UNLOCK */}) {
+    app.frame().post(WM_WTSSESSION_CHANGE, change);
+  }
+  ASSERT_TRUE(app.sync());
   EXPECT_TRUE(shown(app));
 }
 
@@ -58,11 +62,11 @@ TEST(Veil, WithFocusRevealModifierKeysAloneDoNotRevealButSpaceDoes) {
   app.press(VK_SHIFT);
   app.press(VK_LWIN);
   app.press(VK_CONTROL);
-  settle();
-  EXPECT_TRUE(covered(app));
   app.press(VK_SPACE);
   EXPECT_TRUE(eventually([&] { return shown(app); }));
-  // The key that revealed is swallowed, not typed.
+  // The key that revealed is swallowed, not typed. Keys are handled in
+  // order, so the empty text also proves that no modifier revealed before
+  // it: the space would have been typed.
   EXPECT_EQ(app.editor_text(app.active_editor()), L"");
 }
 
@@ -78,12 +82,16 @@ TEST(Veil, WithClickRevealTheProgramStartsCoveredKeysAreSwallowedAndAClickReveal
   app.press(VK_SPACE);
   app.press('N', ctrl);
   app.press('S', ctrl);
-  settle();
-  EXPECT_TRUE(covered(app));
-  EXPECT_EQ(app.editors().size(), 1u);
+  // Input is handled in order: a click that finds the veil and reveals
+  // proves that none of the keys before it revealed, opened a tab or a
+  // dialog (a modal one would have kept the click from the veil), and a
+  // key typed after a reveal would be in the text.
+  app.type(L"z");
   app.click(app.veil(), {200, 200});
   EXPECT_TRUE(eventually([&] { return shown(app); }));
   EXPECT_EQ(app.editor_text(app.active_editor()), L"");
+  EXPECT_EQ(app.editors().size(), 1u);
+  EXPECT_TRUE(app.top_level_windows(L"#32770").empty());
 }
 
 TEST(Veil, WithAKeyChordOnlyThatExactChordReveals) {
@@ -93,10 +101,11 @@ TEST(Veil, WithAKeyChordOnlyThatExactChordReveals) {
   app.press('K', ctrl | alt | shift);
   app.press('K');
   app.click(app.veil(), {200, 200});
-  settle();
-  EXPECT_TRUE(covered(app));
+  // Had anything above revealed, this key would be typed into the editor.
+  app.type(L"z");
   app.press('K', ctrl | shift);
   EXPECT_TRUE(eventually([&] { return shown(app); }));
+  EXPECT_EQ(app.editor_text(app.active_editor()), L"");
 }
 
 TEST(Veil, WithHidingOffNothingEverCovers) {
@@ -106,7 +115,7 @@ TEST(Veil, WithHidingOffNothingEverCovers) {
   other.activate();
   app.frame().post(WM_WTSSESSION_CHANGE, 7);
   ShowWindow(app.frame().hwnd(), SW_MINIMIZE);
-  settle();
+  ASSERT_TRUE(app.sync());
   EXPECT_FALSE(app.veil().visible());
   ShowWindow(app.frame().hwnd(), SW_RESTORE);
   EXPECT_TRUE(eventually([&] { return shown(app); }));
@@ -119,9 +128,12 @@ TEST(Veil, WhileCoveredTypingReachesNoEditorAndShortcutsDoNothing) {
   app.press('N', ctrl);
   app.press('W', ctrl);
   app.press(VK_TAB, ctrl);
-  settle();
+  // The click is handled after every key above; the one reveal it makes
+  // proves they all met the veil (a key after a reveal would be typed).
+  app.type(L"z");
+  app.click(app.veil(), {200, 200});
+  EXPECT_TRUE(eventually([&] { return shown(app); }));
   EXPECT_EQ(app.editors().size(), 1u);
-  EXPECT_TRUE(covered(app));
   for (const Window& editor : app.editors()) EXPECT_EQ(app.editor_text(editor), L"");
 }
 

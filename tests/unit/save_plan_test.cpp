@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -18,7 +19,10 @@ namespace {
 class ScriptedFiles final : public SaveFiles {
  public:
   std::uint32_t write_error = 0;
+  // Whether the target is there, asked before and (after a double failure)
+  // again afterwards.
   bool exists = false;
+  bool exists_afterwards = true;
   std::uint32_t move_error = 0;
   std::uint32_t replace_error = 0;
   std::uint32_t flush_error = 0;
@@ -27,7 +31,7 @@ class ScriptedFiles final : public SaveFiles {
   std::uint32_t write_temporary() override { return note("write", write_error); }
   bool target_exists() override {
     calls.push_back("exists");
-    return exists;
+    return std::count(calls.begin(), calls.end(), "exists") == 1 ? exists : exists_afterwards;
   }
   std::uint32_t move_into_place() override { return note("move", move_error); }
   std::uint32_t replace_target() override { return note("replace", replace_error); }
@@ -44,6 +48,7 @@ class ScriptedFiles final : public SaveFiles {
 constexpr std::uint32_t ACCESS_DENIED = 5;
 constexpr std::uint32_t DISK_FULL = 112;
 constexpr std::uint32_t UNABLE_TO_REMOVE_REPLACED = 1175;
+constexpr std::uint32_t UNABLE_TO_MOVE_REPLACEMENT = 1176;
 constexpr std::uint32_t NOT_SAME_DEVICE = 17;
 
 TEST(SavePlan, TheSafeWriteRunsItsStepsInOrderAndReportsTheRightError) {
@@ -56,6 +61,8 @@ TEST(SavePlan, TheSafeWriteRunsItsStepsInOrderAndReportsTheRightError) {
     std::uint32_t flush_error;
     std::uint32_t expected;
     std::vector<std::string> calls;
+    bool exists_afterwards = true;
+    bool kept = false;
   };
   const Case cases[] = {
       {"a new file is moved into place", 0, false, 0, 0, 0, 0, {"write", "exists", "move", "remove"}},
@@ -68,7 +75,11 @@ TEST(SavePlan, TheSafeWriteRunsItsStepsInOrderAndReportsTheRightError) {
       {"a failed replacement falls back to the move", 0, true, 0, UNABLE_TO_REMOVE_REPLACED, 0, 0,
        {"write", "exists", "replace", "move", "remove"}},
       {"when both fail, the replacement's error is the one shown", 0, true, NOT_SAME_DEVICE,
-       UNABLE_TO_REMOVE_REPLACED, 0, UNABLE_TO_REMOVE_REPLACED, {"write", "exists", "replace", "move", "remove"}},
+       UNABLE_TO_REMOVE_REPLACED, 0, UNABLE_TO_REMOVE_REPLACED,
+       {"write", "exists", "replace", "move", "exists", "remove"}},
+      {"when both fail and the target is gone, the temporary file is all there is and stays", 0, true,
+       ACCESS_DENIED, UNABLE_TO_MOVE_REPLACEMENT, 0, UNABLE_TO_MOVE_REPLACEMENT,
+       {"write", "exists", "replace", "move", "exists"}, false, true},
       {"a failed temporary write never touches the target", DISK_FULL, true, 0, 0, 0, DISK_FULL,
        {"write", "remove"}},
   };
@@ -79,7 +90,10 @@ TEST(SavePlan, TheSafeWriteRunsItsStepsInOrderAndReportsTheRightError) {
     files.move_error = c.move_error;
     files.replace_error = c.replace_error;
     files.flush_error = c.flush_error;
-    EXPECT_EQ(run_safe_save(files), c.expected) << c.what;
+    files.exists_afterwards = c.exists_afterwards;
+    const SaveOutcome outcome = run_safe_save(files);
+    EXPECT_EQ(outcome.error, c.expected) << c.what;
+    EXPECT_EQ(outcome.kept_temporary, c.kept) << c.what;
     EXPECT_EQ(files.calls, c.calls) << c.what;
   }
 }
@@ -178,6 +192,9 @@ TEST(SavePlan, TheQuestionAndTheFailureSayWhichFile) {
             "those bytes.\n\nSave anyway?");
   EXPECT_EQ(save_failure_message("C:\\Notes\\data.txt", "Access denied."),
             "C:\\Notes\\data.txt could not be saved.\n\nAccess denied.");
+  EXPECT_EQ(save_failure_message("C:\\Notes\\data.txt", "Unable to move the replacement file.", true),
+            "C:\\Notes\\data.txt could not be saved.\n\nUnable to move the replacement file.\n\nThe old file is "
+            "gone; the text is now in:\nC:\\Notes\\data.txt.nimbol-save");
 }
 
 // ---- the tab afterwards ----

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+
 #include <limits>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -136,6 +140,8 @@ TEST(RestorePlan, EachIdBelongsToOneTabOnly) {
 TEST(RestorePlan, OtherSpellingsOfAnIdAreReadButThePlainNameWins) {
   const RestorePlan only_padded = plan_restore(Index{.tabs = {entry(7)}}, files(readable("007.dat", "padded")));
   EXPECT_EQ(summary(only_padded), (std::vector<Planned>{{7, 7, RestoreSource::StoredText, "padded"}}));
+  // The tab's text is known to sit under that name.
+  EXPECT_EQ(only_padded.tabs[0].file_name, "007.dat");
 
   const RestorePlan both = plan_restore(
       std::nullopt, files(readable("+7.dat", "plus"), readable("7.dat", "plain"), readable("07.dat", "zero")));
@@ -146,21 +152,55 @@ TEST(RestorePlan, OtherSpellingsOfAnIdAreReadButThePlainNameWins) {
   EXPECT_EQ(summary(no_plain), (std::vector<Planned>{{7, std::nullopt, RestoreSource::StoredText, "plus"}}));
 }
 
-TEST(RestorePlan, TheLargestIdIsNeverHandedOut) {
-  const std::string largest = std::to_string(max_id) + ".dat";
+// Whatever ids the folder and the index hold, the ids from next_id on are
+// free for longer than any run can use them, and none wraps around.
+TEST(RestorePlan, IdsNearTheTopNeitherWrapNorMeetIdsInUse) {
+  constexpr std::uint64_t room = fresh_id_room;
+  struct Case {
+    std::vector<std::uint64_t> taken;
+    std::uint64_t next_id;
+  };
+  const Case cases[] = {
+      {{}, 1},
+      {{3, 9}, 10},
+      {{0}, 1},
+      {{max_id - room}, max_id - room + 1},  // just enough room left after it
+      {{max_id - room + 1}, 1},
+      {{max_id - 1}, 1},
+      {{max_id}, 1},
+      {{1, 2, 5, max_id - 1}, 6},
+      {{1, room, max_id}, room + 1},  // the gap below `room` is one short
+      {{0, 1, room + 2, max_id}, 2},
+  };
+  for (const Case& c : cases) {
+    const std::set<std::uint64_t> taken(c.taken.begin(), c.taken.end());
+    const std::uint64_t next = first_free_id(taken);
+    EXPECT_EQ(next, c.next_id) << ::testing::PrintToString(c.taken);
+    EXPECT_LE(next, max_id - room + 1);
+    for (const std::uint64_t id : taken) EXPECT_FALSE(id >= next && id - next < room) << id;
+  }
+}
+
+TEST(RestorePlan, AFileNamedNearTheTopDoesNotPushTheIdsToTheEnd) {
+  const std::string near_end = std::to_string(max_id - 1) + ".dat";
   const RestorePlan plan =
-      plan_restore(Index{.tabs = {entry(max_id), entry(2)}}, files(readable(largest, "end"), readable("2.dat", "x")));
-  EXPECT_EQ(summary(plan), (std::vector<Planned>{{3, max_id, RestoreSource::Empty, ""},
-                                                 {2, 2, RestoreSource::StoredText, "x"}}));
+      plan_restore(Index{.tabs = {entry(2), entry(2)}}, files(unreadable(near_end), readable("2.dat", "two")));
+  EXPECT_EQ(summary(plan), (std::vector<Planned>{{2, 2, RestoreSource::StoredText, "two"},
+                                                 {3, 2, RestoreSource::Empty, ""}}));
   EXPECT_EQ(plan.next_id, 4u);
 }
 
-TEST(RestorePlan, WhenNoFreshIdIsLeftATabWithoutTextIsLeftOut) {
+TEST(RestorePlan, TheLargestIdsAreIdsLikeAnyOther) {
+  const std::string largest = std::to_string(max_id) + ".dat";
   const std::string last = std::to_string(max_id - 1) + ".dat";
-  const RestorePlan plan = plan_restore(Index{.tabs = {entry(max_id - 1), entry(max_id - 1), entry(max_id - 1)}},
-                                        files(readable(last, "kept")));
-  EXPECT_EQ(summary(plan), (std::vector<Planned>{{max_id - 1, max_id - 1, RestoreSource::StoredText, "kept"}}));
-  EXPECT_EQ(plan.next_id, max_id);
+  const RestorePlan plan =
+      plan_restore(Index{.tabs = {entry(max_id), entry(max_id - 1), entry(max_id - 1), entry(2)}},
+                   files(readable(largest, "end"), readable(last, "kept"), readable("2.dat", "x")));
+  EXPECT_EQ(summary(plan), (std::vector<Planned>{{max_id, max_id, RestoreSource::StoredText, "end"},
+                                                 {max_id - 1, max_id - 1, RestoreSource::StoredText, "kept"},
+                                                 {3, max_id - 1, RestoreSource::Empty, ""},
+                                                 {2, 2, RestoreSource::StoredText, "x"}}));
+  EXPECT_EQ(plan.next_id, 4u);
 }
 
 TEST(RestorePlan, EmptyStoredTextIsStillText) {
@@ -196,6 +236,71 @@ TEST(RestorePlan, AStoredActivePastTheEndIsLimitedToTheLastTab) {
   EXPECT_EQ(restored_active(plan, std::vector<bool>{true, true, true}), 2u);
   const RestorePlan huge = plan_restore(Index{.active = max_id, .tabs = {entry(1)}}, {});
   EXPECT_EQ(restored_active(huge, std::vector<bool>{true}), 0u);
+}
+
+// ---- the ledger ----
+
+Index stored(std::vector<Entry> entries) { return Index{.active = 0, .tabs = std::move(entries)}; }
+Entry clean(std::uint64_t id) {
+  Entry e = entry(id, "C:\\a.txt");
+  e.dirty = false;
+  return e;
+}
+
+std::vector<std::string> sorted(std::vector<std::string> names) {
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// A text goes only with an index on disk that no longer refers to it.
+TEST(StoreLedger, TextsGoOnceTheIndexNoLongerRefersToThem) {
+  struct Case {
+    const char* what;
+    std::function<void(StoreLedger&)> events;
+    Index written;
+    std::vector<std::string> removable;
+  };
+  const Case cases[] = {
+      {"nothing dropped", [](StoreLedger&) {}, stored({}), {}},
+      {"saved: the index says clean", [](StoreLedger& l) { l.text_dropped(7); }, stored({clean(7)}), {"7.dat"}},
+      {"saved, but the index written still has it modified", [](StoreLedger& l) { l.text_dropped(7); },
+       stored({entry(7)}), {}},
+      {"closed: gone from the index", [](StoreLedger& l) { l.text_dropped(7); }, stored({entry(3)}), {"7.dat"}},
+      {"dropped, then modified and written again", [](StoreLedger& l) {
+         l.text_dropped(7);
+         l.text_written(7);
+       },
+       stored({}), {}},
+      {"restored from another spelling and closed", [](StoreLedger& l) {
+         l.restored_from(7, "007.dat");
+         l.text_dropped(7);
+       },
+       stored({}), {"007.dat", "7.dat"}},
+      {"restored from another spelling, then written under its own name", [](StoreLedger& l) {
+         l.restored_from(7, "007.dat");
+         l.text_written(7);
+       },
+       stored({entry(7)}), {"007.dat"}},
+      {"restored from another spelling and still there", [](StoreLedger& l) { l.restored_from(7, "+7.dat"); },
+       stored({entry(7)}), {}},
+      {"restored under its own name", [](StoreLedger& l) {
+         l.restored_from(7, "7.dat");
+         l.text_written(7);
+       },
+       stored({entry(7)}), {}},
+      {"emptied: removed at once, nothing waits", [](StoreLedger& l) {
+         l.restored_from(7, "007.dat");
+         l.text_removed(7);
+       },
+       stored({}), {}},
+  };
+  for (const Case& c : cases) {
+    StoreLedger ledger;
+    c.events(ledger);
+    EXPECT_EQ(sorted(ledger.removable(c.written)), c.removable) << c.what;
+    for (const std::string& name : c.removable) ledger.removed(name);
+    EXPECT_TRUE(ledger.removable(c.written).empty()) << c.what << ": offered again";
+  }
 }
 
 }  // namespace

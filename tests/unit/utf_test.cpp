@@ -13,6 +13,35 @@ TEST(Utf, RoundTripsEveryKindOfCharacter) {
   EXPECT_EQ(to_utf8(wide), text);
 }
 
+// The conversions carry tab text, so each allocates its result once, at a
+// size it knows will do: a string that grows leaves the text it held in
+// freed memory, unwiped. The standard library doubles a growing string's
+// capacity, so one allocated once has exactly the size it was given.
+TEST(Utf, ConversionsAllocateOnceAndNeverGrow) {
+  std::string cjk;
+  for (int i = 0; i < 200; ++i) cjk += "\xE6\x97\xA5";  // U+65E5, one unit, three bytes
+  std::string astral;
+  for (int i = 0; i < 50; ++i) astral += "\xF0\x9F\x98\x80";  // two units, four bytes
+  const std::string texts[] = {
+      std::string(100, 'a'),
+      cjk,
+      astral,
+      "mixed \xC3\xA9t\xC3\xA9 \xE2\x82\xAC " + cjk.substr(0, 30) + " \xF0\x9F\x98\x80 and more",
+  };
+  for (const std::string& text : texts) {
+    const std::wstring wide = to_wide(text);
+    EXPECT_EQ(wide.capacity(), text.size());
+    const std::string back = to_utf8(wide);
+    EXPECT_EQ(back, text);
+    EXPECT_EQ(back.capacity(), back.size());
+  }
+  // Unpaired surrogates become three bytes each.
+  const std::wstring lone(40, wchar_t(0xD800));
+  const std::string replaced = to_utf8(lone);
+  EXPECT_EQ(replaced.size(), 120u);
+  EXPECT_EQ(replaced.capacity(), replaced.size());
+}
+
 TEST(Utf, UnpairedSurrogatesFromWindowsBecomeReplacementCharacters) {
   EXPECT_EQ(to_utf8(std::wstring{wchar_t(0xD83D)}), fffd);
   EXPECT_EQ(to_utf8(std::wstring{wchar_t(0xDE00), L'a'}), fffd + "a");

@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -559,6 +561,83 @@ TEST_F(DialogControls, BackgroundsButtonsAndLinksArePaintedInThePalette) {
     EXPECT_EQ(GetBkColor(dc), colors.edit_color);
     EXPECT_FALSE(dialog_base_proc(dialog.window, WM_MOUSEMOVE, 0, 0).has_value());
   }
+}
+
+// The first and last columns inside `area` where `canvas` differs from
+// `background`: the extent of what was drawn there.
+std::pair<int, int> ink_columns(const Canvas& canvas, RECT area, COLORREF background) {
+  int first = area.right, last = -1;
+  for (int x = area.left; x < area.right; ++x) {
+    for (int y = area.top; y < area.bottom; ++y) {
+      if (canvas.at(x, y) != background) {
+        first = std::min(first, x);
+        last = std::max(last, x);
+        break;
+      }
+    }
+  }
+  return {first, last};
+}
+
+TEST_F(DialogControls, AnAmpersandInATextIsShownAsWritten) {
+  // A file name in a message, a button caption, an address in a link.
+  const wchar_t text[] = L"Tom & Jerry.txt";
+  TestDialog dialog;
+  const std::vector<ControlSpec> specs = {
+      {.kind = ControlKind::Label, .text = text, .id = 60, .width = 300, .height = 24},
+      {.kind = ControlKind::Heading, .text = text, .id = 61, .y = 30, .width = 300, .height = 30},
+      {.kind = ControlKind::Button, .text = text, .id = 62, .y = 70, .width = 200, .height = 26},
+      {.kind = ControlKind::Link, .text = text, .id = 63, .y = 100, .width = 200, .height = 20},
+  };
+  const std::vector<HWND> handles = create_controls(dialog.window, specs);
+  const ThemeColors colors = palette();
+  const COLORREF button_face = rgb(palette_values(false).button_brush);
+  for (std::size_t i = 0; i < specs.size(); ++i) {
+    HWND control = handles[i];
+    ASSERT_NE(control, nullptr) << i;
+    RECT client{};
+    GetClientRect(control, &client);
+    const ControlKind kind = specs[i].kind;
+    const bool label = kind == ControlKind::Label || kind == ControlKind::Heading;
+    const bool button = kind == ControlKind::Button;
+    const COLORREF background = button ? button_face : colors.window_color;
+
+    Canvas shown(client.right, client.bottom);
+    if (label) {
+      SendMessageW(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(shown.dc()), PRF_CLIENT | PRF_ERASEBKGND);
+    } else {
+      DRAWITEMSTRUCT item{};
+      item.CtlType = ODT_BUTTON;
+      item.CtlID = static_cast<UINT>(specs[i].id);
+      item.hwndItem = control;
+      item.hDC = shown.dc();
+      item.rcItem = client;
+      dialog_base_proc(dialog.window, WM_DRAWITEM, item.CtlID, reinterpret_cast<LPARAM>(&item));
+    }
+
+    // The same text drawn as written, in the control's font and place.
+    Canvas written(client.right, client.bottom);
+    HBRUSH fill = CreateSolidBrush(background);
+    FillRect(written.dc(), &client, fill);
+    DeleteObject(fill);
+    SelectObject(written.dc(), reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    SetBkMode(written.dc(), TRANSPARENT);
+    SetTextColor(written.dc(), colors.text_color);
+    RECT area = client;
+    const UINT layout = label    ? DT_LEFT | DT_WORDBREAK | DT_EXPANDTABS
+                        : button ? DT_CENTER | DT_VCENTER | DT_SINGLELINE
+                                 : DT_SINGLELINE;
+    DrawTextW(written.dc(), text, -1, &area, layout | DT_NOPREFIX);
+
+    // Inside a button's frame only.
+    const RECT inside = button ? RECT{2, 2, client.right - 2, client.bottom - 2} : client;
+    const auto [shown_first, shown_last] = ink_columns(shown, inside, background);
+    const auto [first, last] = ink_columns(written, inside, background);
+    ASSERT_LT(first, last) << i;
+    EXPECT_NEAR(shown_first, first, 1) << "kind " << static_cast<int>(kind);
+    EXPECT_NEAR(shown_last, last, 1) << "kind " << static_cast<int>(kind);
+  }
+  EXPECT_GT(measure_text_width("A&B"), measure_text_width("AB")) << "measured as written too";
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <richedit.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <optional>
@@ -149,7 +150,7 @@ class Editor : public DataFolderTest {
     // The frame's layout would give it a size; without one, wrapping puts
     // every character on a line of its own.
     SetWindowPos(editor, nullptr, 0, 0, 400, 300, SWP_NOZORDER | SWP_NOACTIVATE);
-    if (!text.empty()) set_editor_text(editor, text);
+    if (!text.empty()) EXPECT_TRUE(set_editor_text(editor, text).has_value());
     auto state = app_state().borrow();
     Tab tab;
     tab.id = state->next_id++;
@@ -213,7 +214,7 @@ TEST_F(Editor, TextComesBackAsTheControlHoldsIt) {
   };
   HWND editor = add_tab();
   for (const Case& c : cases) {
-    set_editor_text(editor, c.in);
+    EXPECT_TRUE(set_editor_text(editor, c.in).has_value());
     EXPECT_EQ(get_editor_text(editor), c.out) << c.what;
     EXPECT_EQ(editor_has_text(editor), !c.out.empty()) << c.what;
   }
@@ -222,17 +223,59 @@ TEST_F(Editor, TextComesBackAsTheControlHoldsIt) {
   std::string long_text;
   for (int i = 0; i < 4000; ++i) long_text += "line " + std::to_string(i) + "\r";
   ASSERT_GT(long_text.size(), 32767u);
-  set_editor_text(editor, long_text);
+  EXPECT_TRUE(set_editor_text(editor, long_text).has_value());
   const std::string long_back = get_editor_text(editor);
   EXPECT_EQ(long_back.size(), long_text.size());
   EXPECT_TRUE(long_back == long_text);
 
   // Half a surrogate pair in the control reads back as U+FFFD.
-  set_editor_text(editor, "a");
+  EXPECT_TRUE(set_editor_text(editor, "a").has_value());
   SendMessageW(editor, EM_SETSEL, 1, 1);
   const wchar_t lone[] = {L'\xD83D', L'b', L'\0'};
   SendMessageW(editor, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(lone));
   EXPECT_EQ(get_editor_text(editor), "a\xEF\xBF\xBD" "b");
+}
+
+// An editor that takes only the first `keep` units of a text set into it,
+// as a control at its limit or out of memory does. (Under Wine the
+// control's own limit does not cut a text set whole, so the cut is made
+// here.)
+LRESULT CALLBACK takes_only_part(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
+                                 DWORD_PTR keep) {
+  if (message == EM_SETTEXTEX && lparam != 0) {
+    std::wstring part(reinterpret_cast<const wchar_t*>(lparam));
+    part.resize(std::min<std::size_t>(part.size(), keep));
+    return DefSubclassProc(window, message, wparam, reinterpret_cast<LPARAM>(part.c_str()));
+  }
+  return DefSubclassProc(window, message, wparam, lparam);
+}
+
+TEST_F(Editor, SettingTextFailsUnlessTheEditorHoldsAllOfIt) {
+  struct Case {
+    const char* what;
+    std::string text;
+    std::size_t taken;  // UTF-16 units the editor takes
+    bool whole;
+  };
+  const Case cases[] = {
+      {"all of it", "abcdef", 6, true},
+      {"one unit short", "abcdef", 5, false},
+      {"none of it", "abcdef", 0, false},
+      {"CR LF and CR CR LF end one paragraph each", "ab\r\ncd\r\r\ne\nf", 12, true},
+      {"the last line lost", "ab\r\ncd\r\r\ne\nf", 10, false},
+      {"astral characters are two units", "\xF0\x9F\x98\x80\xF0\x9F\x98\x80", 3, false},
+      {"an empty text", "", 0, true},
+      {"a NUL ends what the control reads", std::string("ab\0cd", 5), 5, false},
+  };
+  HWND editor = add_tab();
+  for (const Case& c : cases) {
+    SetWindowSubclass(editor, takes_only_part, 2, c.taken);
+    const Result<void> set = set_editor_text(editor, c.text);
+    RemoveWindowSubclass(editor, takes_only_part, 2);
+    EXPECT_EQ(set.has_value(), c.whole) << c.what;
+    if (!set) EXPECT_NE(set.error().find("could not hold all of the text"), std::string::npos) << set.error();
+  }
+  EXPECT_FALSE(change_suppressed());
 }
 
 TEST_F(Editor, TypingIsAnEditAndEnterIsACrButSettingTextIsNeither) {
@@ -249,7 +292,7 @@ TEST_F(Editor, TypingIsAnEditAndEnterIsACrButSettingTextIsNeither) {
     state->tabs[0].store_pending = false;
   }
   changes_ = {};
-  set_editor_text(editor, "replaced\rwhole");
+  EXPECT_TRUE(set_editor_text(editor, "replaced\rwhole").has_value());
   EXPECT_EQ(get_editor_text(editor), "replaced\rwhole");
   EXPECT_EQ(changes_.unsuppressed, 0);
   EXPECT_FALSE(dirty(0));
@@ -261,7 +304,7 @@ TEST_F(Editor, TypingIsAnEditAndEnterIsACrButSettingTextIsNeither) {
 
   {
     SuppressChange outer;
-    set_editor_text(editor, "nested");
+    EXPECT_TRUE(set_editor_text(editor, "nested").has_value());
     EXPECT_TRUE(change_suppressed()) << "an enclosing suppression stays in force";
   }
   EXPECT_FALSE(change_suppressed());
@@ -293,12 +336,12 @@ TEST_F(Editor, SelectedTextIsOnlyASmallForwardSelection) {
   };
   HWND editor = add_tab();
   for (const Case& c : cases) {
-    set_editor_text(editor, *c.text);
+    EXPECT_TRUE(set_editor_text(editor, *c.text).has_value());
     SendMessageW(editor, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&c.select));
     EXPECT_EQ(get_selected_text(editor), c.expected) << c.what;
   }
 
-  set_editor_text(editor, small);
+  EXPECT_TRUE(set_editor_text(editor, small).has_value());
   set_selection(editor, CHARRANGE{4, 7});
   const CHARRANGE got = get_selection(editor);
   EXPECT_EQ(got.cpMin, 4);

@@ -10,12 +10,16 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "model/app_state.h"
+#include "base/file_io.h"
+#include "base/system_error.h"
 #include "base/utf.h"
 #include "editor/editor.h"
 #include "editor/file_dialog.h"
 #include "editor/saving.h"
+#include "editor/text_codec.h"
 #include "ui/message_box.h"
 #include "support.h"
 
@@ -42,7 +46,7 @@ class SavingTab : public GuiThreadTest {
   std::size_t add_tab(std::string_view text, Tab tab) {
     HWND editor = create_editor(frame_, nullptr, true, 100);
     EXPECT_NE(editor, nullptr);
-    set_editor_text(editor, text);
+    EXPECT_TRUE(set_editor_text(editor, text));
     auto state = app_state().borrow();
     tab.editor = editor;
     tab.id = state->next_id++;
@@ -178,6 +182,142 @@ TEST_F(SavingTab, AFolderThatDoesNotExistFailsAndWritesNothing) {
   EXPECT_EQ(answer.dialogs.size(), 1u);
   EXPECT_FALSE(path_exists(target));
   EXPECT_TRUE(tab_at(index).dirty);
+}
+
+// ---- what the file system seldom does on demand, played through hooks ----
+
+class HooksInstalled {
+ public:
+  explicit HooksInstalled(const FileCallHooks& hooks) { set_file_call_hooks(hooks); }
+  ~HooksInstalled() { set_file_call_hooks({}); }
+  HooksInstalled(const HooksInstalled&) = delete;
+  HooksInstalled& operator=(const HooksInstalled&) = delete;
+};
+
+// What ReplaceFileW does when it cannot rename the replacement into place
+// and was given no backup name: the file it replaces is gone already.
+int replacement_not_moved(const wchar_t* target, const wchar_t*) {
+  DeleteFileW(target);
+  SetLastError(ERROR_UNABLE_TO_MOVE_REPLACEMENT);
+  return FALSE;
+}
+
+int replacement_refused(const wchar_t*, const wchar_t*) {
+  SetLastError(ERROR_UNABLE_TO_REMOVE_REPLACED);
+  return FALSE;
+}
+
+int move_refused(const wchar_t*, const wchar_t*) {
+  SetLastError(ERROR_ACCESS_DENIED);
+  return FALSE;
+}
+
+TEST_F(SavingTab, WhenTheReplacementAndTheMoveBothFailTheTextIsKept) {
+  struct Case {
+    const char* what;
+    decltype(FileCallHooks::replace) replace;
+    DWORD error;
+    bool target_gone;
+  };
+  const Case cases[] = {
+      {"the replacement took the old file away", replacement_not_moved, ERROR_UNABLE_TO_MOVE_REPLACEMENT, true},
+      {"the old file is still there", replacement_refused, ERROR_UNABLE_TO_REMOVE_REPLACED, false},
+  };
+  for (const Case& c : cases) {
+    const std::string target = path(std::string(c.what) + ".txt");
+    const std::string temporary = target + ".nimbol-save";
+    write_file(target, "old text");
+    const std::size_t index = add_tab("new text", file_tab(target));
+
+    Script answer = answer_every(MESSAGE_BOX_CLASS, [](HWND box) { click_named(box, L"OK"); });
+    {
+      const HooksInstalled hooks({.replace = c.replace, .move = move_refused});
+      EXPECT_FALSE(with_script(answer, [&] { return save_tab(index, false); })) << c.what;
+    }
+    ASSERT_EQ(answer.dialogs.size(), 1u) << c.what;
+    std::string message = target + " could not be saved.\n\n" + system_error_text(c.error);
+    if (c.target_gone) {
+      message += "\n\nThe old file is gone; the text is now in:\n" + temporary;
+      EXPECT_FALSE(path_exists(target)) << c.what;
+      EXPECT_EQ(read_file(temporary), "new text") << c.what;
+    } else {
+      EXPECT_EQ(read_file(target), "old text") << c.what;
+      EXPECT_FALSE(path_exists(temporary)) << c.what;
+    }
+    EXPECT_TRUE(any_shows(answer.dialogs, message)) << c.what << "\n" << to_utf8(answer.dialogs[0].texts.back());
+    EXPECT_TRUE(tab_at(index).dirty) << c.what;
+  }
+}
+
+// The paths the last replacement or move was handed, passed on to the real
+// calls.
+std::vector<std::wstring> handed_paths;
+
+int recorded_replace(const wchar_t* target, const wchar_t* replacement) {
+  handed_paths = {target, replacement};
+  return ReplaceFileW(target, replacement, nullptr, 0, nullptr, nullptr);
+}
+
+int recorded_move(const wchar_t* from, const wchar_t* to) {
+  handed_paths = {from, to};
+  return MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+}
+
+std::wstring literal(const std::string& path) { return L"\\\\?\\" + to_wide(path); }
+
+std::optional<std::string> read_literal(const std::string& path) {
+  HANDLE file = CreateFileW(literal(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  char buffer[256];
+  DWORD got = 0;
+  const BOOL read = ReadFile(file, buffer, sizeof buffer, &got, nullptr);
+  CloseHandle(file);
+  if (!read) return std::nullopt;
+  return std::string(buffer, got);
+}
+
+TEST_F(SavingTab, AFileWithA255UnitPathOpensAndSaves) {
+  // The temporary name adds 12 units, past the 260 that plain paths may have.
+  const std::string folder = path(std::string(100, 'd'));
+  ASSERT_TRUE(CreateDirectoryW(to_wide(folder).c_str(), nullptr));
+  const auto named = [&](char fill) {
+    const std::string start = folder + "\\";
+    return start + std::string(255 - start.size() - 4, fill) + ".txt";
+  };
+  struct Case {
+    const char* what;
+    std::string target;
+    bool exists;
+  };
+  const Case cases[] = {{"an opened file", named('o'), true}, {"a new file", named('n'), false}};
+  for (const Case& c : cases) {
+    ASSERT_EQ(to_wide(c.target).size(), 255u);
+    std::string text = "new text";
+    if (c.exists) {
+      const HANDLE file = CreateFileW(literal(c.target).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+      ASSERT_NE(file, INVALID_HANDLE_VALUE) << c.what;
+      DWORD written = 0;
+      WriteFile(file, "opened text", 11, &written, nullptr);
+      CloseHandle(file);
+      const auto opened = decode_file(c.target);
+      ASSERT_TRUE(opened) << c.what << ": " << opened.error();
+      text = opened->text + ", saved";
+    }
+    const std::size_t index = add_tab(text, file_tab(c.target));
+    handed_paths.clear();
+    {
+      const HooksInstalled hooks({.replace = recorded_replace, .move = recorded_move});
+      EXPECT_TRUE(save_tab(index, false)) << c.what;
+    }
+    EXPECT_EQ(read_literal(c.target), text) << c.what;
+    EXPECT_FALSE(tab_at(index).dirty) << c.what;
+    // Windows takes such paths only in their literal form, unless the
+    // machine allows long paths to every program.
+    ASSERT_EQ(handed_paths.size(), 2u) << c.what;
+    for (const std::wstring& handed : handed_paths) EXPECT_TRUE(handed.starts_with(L"\\\\?\\")) << c.what;
+    DeleteFileW(literal(c.target).c_str());
+  }
+  EXPECT_TRUE(names_in(folder).empty());
 }
 
 TEST_F(SavingTab, AnsiTextOutsideTheCodePageIsSavedAsUtf8) {

@@ -12,6 +12,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -483,6 +484,184 @@ TEST_F(SessionStoreTest, TabsComeBackAsTheyWereLeft) {
     if (with_password) EXPECT_TRUE(tabs().empty());
     EXPECT_TRUE(path_exists(tab_file(tab_file_name(before[0].id))));
   }
+}
+
+// ---- texts that are no longer needed ----
+
+// Saving, loading a file and closing give up a tab's stored text, but the
+// index on disk still refers to it until the next store: a crash in
+// between must bring the tab back with its text, not empty.
+TEST_F(SessionStoreTest, AStoredTextGoesOnlyAfterAnIndexWithoutItIsWritten) {
+  const std::string saved_to = root_ + "\\saved.txt";
+  struct Case {
+    const char* what;
+    std::function<void()> give_up;    // on the first of two stored tabs
+    std::optional<Entry> afterwards;  // the first entry once stored; none: the tab is gone
+  };
+  const Case cases[] = {
+      {"saved",
+       [&] {
+         write_file(saved_to, bytes_of("draft"));
+         std::uint64_t id = 0;
+         {
+           auto state = app_state().borrow();
+           Tab& tab = state->tabs[0];
+           tab.path = saved_to;
+           tab.dirty = false;
+           id = tab.id;
+         }
+         delete_tab_file(id);
+       },
+       entry(1, saved_to, 1, false)},
+      {"closed", [] { answering_with(L"Don't Save", [] { close_tab(0); }); }, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (const bool crash : {true, false}) {
+      SCOPED_TRACE(crash ? "a crash before the next store" : "the next store");
+      remove_tree(data_dir_);
+      start();
+      add_tab("draft", true, true);
+      add_tab("other", true, true);
+      ASSERT_TRUE(store_session());
+      const std::string text_file = tab_file(tab_file_name(1));
+      ASSERT_TRUE(path_exists(text_file));
+
+      c.give_up();
+      EXPECT_TRUE(path_exists(text_file));
+      if (crash) {
+        restart();
+        restore_session();
+        const auto back = tabs();
+        ASSERT_EQ(back.size(), 2u);
+        EXPECT_EQ(back[0].id, 1u);
+        EXPECT_EQ(back[0].text, "draft");
+        EXPECT_TRUE(back[0].dirty);
+        continue;
+      }
+      ASSERT_TRUE(store_session());
+      EXPECT_FALSE(path_exists(text_file));
+      const auto index = stored_index();
+      ASSERT_TRUE(index.has_value());
+      if (c.afterwards) {
+        ASSERT_EQ(index->tabs.size(), 2u);
+        EXPECT_EQ(index->tabs[0].path, c.afterwards->path);
+        EXPECT_EQ(index->tabs[0].dirty, c.afterwards->dirty);
+      } else {
+        ASSERT_EQ(index->tabs.size(), 1u);
+        EXPECT_EQ(index->tabs[0].id, 2u);
+      }
+    }
+  }
+}
+
+// A text restored from another spelling of its id ("007.dat") is written
+// back under the tab's own name; the old name must go once nothing needs
+// it, or a tab the user closed comes back at every start.
+TEST_F(SessionStoreTest, AnOldSpellingOfATabFileGoesOnceTheIndexNoLongerNeedsIt) {
+  const std::string saved_to = root_ + "\\seven.txt";
+  struct Case {
+    const char* what;
+    std::function<void()> then;  // on tab 7, the first tab
+    std::vector<std::string> files_left;
+    std::vector<std::string> texts_after_restart;
+  };
+  const Case cases[] = {
+      {"closed", [] { answering_with(L"Don't Save", [] { close_tab(0); }); }, {"8.dat"}, {"eight"}},
+      {"edited",
+       [this] {
+         HWND editor = tabs()[0].editor;
+         SendMessageW(editor, EM_SETSEL, 6, 6);
+         SendMessageW(editor, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L" more"));
+         mark_modified(editor);
+       },
+       {"7.dat", "8.dat"},
+       {"padded more", "eight"}},
+      {"saved",
+       [&] {
+         write_file(saved_to, bytes_of("padded"));
+         {
+           auto state = app_state().borrow();
+           state->tabs[0].path = saved_to;
+           state->tabs[0].dirty = false;
+         }
+         delete_tab_file(7);
+       },
+       {"8.dat"},
+       {"padded", "eight"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    remove_tree(data_dir_);
+    start();
+    Index index;
+    index.tabs = {entry(7, {}, 1, true), entry(8, {}, 2, true)};
+    write_index(index);
+    write_protected(tab_file("007.dat"), "padded");
+    write_protected(tab_file("8.dat"), "eight");
+    restore_session();
+    ASSERT_EQ(tabs().size(), 2u);
+    ASSERT_EQ(tabs()[0].id, 7u);
+
+    c.then();
+    ASSERT_TRUE(store_session());
+    EXPECT_EQ(names_in(data_dir_ + "\\tabs"), c.files_left);
+
+    restart();
+    restore_session();
+    std::vector<std::string> texts;
+    for (const TabView& tab : tabs()) texts.push_back(tab.text);
+    EXPECT_EQ(texts, c.texts_after_restart);
+  }
+}
+
+// Tab ids come from a counter. Whatever numbers the tabs folder holds, the
+// ids handed out after a restore must not run into ids already in use.
+TEST_F(SessionStoreTest, NewTabsNeverShareAnIdWhateverTheFolderHolds) {
+  start();
+  write_protected(tab_file("1.dat"), "one");
+  write_file(tab_file("18446744073709551614.dat"), Bytes{});
+  write_protected(tab_file("18446744073709551615.dat"), "last");
+  restore_session();
+  for (int i = 0; i < 3; ++i) new_tab();
+
+  std::set<std::uint64_t> ids;
+  for (const TabView& tab : tabs()) ids.insert(tab.id);
+  EXPECT_EQ(ids.size(), 5u);
+  EXPECT_FALSE(ids.contains(18446744073709551614ull));
+  EXPECT_TRUE(ids.contains(18446744073709551615ull));
+  EXPECT_TRUE(ids.contains(1));
+  // Storing the new tabs' texts leaves every file that was there alone.
+  const std::size_t last = tabs().size() - 1;
+  SendMessageW(tabs()[last].editor, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"new"));
+  mark_modified(tabs()[last].editor);
+  ASSERT_TRUE(store_session());
+  EXPECT_EQ(read_protected(tab_file("1.dat")), "one");
+  EXPECT_EQ(read_file_bytes(tab_file("18446744073709551614.dat")), Bytes{});
+}
+
+// With a password set, a file still in the system's form (a rewrite under
+// the password did not reach it before the program ended) is put under
+// the password by the next store.
+TEST_F(SessionStoreTest, FilesOutsideThePasswordAreSealedByTheNextStore) {
+  const SecureBuffer key = random_bytes(32);
+  start(true, key.clone());
+  Index index;
+  index.tabs = {entry(5, {}, 1, true)};
+  write_index(index);
+  write_protected(tab_file("5.dat"), "left behind");
+  write_protected(tab_file("6.dat"), "an orphan");
+  restore_session();
+  ASSERT_EQ(tabs().size(), 2u);
+
+  ASSERT_TRUE(store_session());
+  for (const std::string& file : {tab_file("5.dat"), tab_file("6.dat"), index_file()}) {
+    const auto bytes = read_file_bytes(file);
+    ASSERT_TRUE(bytes.has_value()) << file;
+    EXPECT_TRUE(is_sealed_form(*bytes)) << file;
+  }
+  EXPECT_EQ(read_protected(tab_file("5.dat"), std::optional(key.clone())), "left behind");
+  EXPECT_EQ(read_protected(tab_file("6.dat"), std::optional(key.clone())), "an orphan");
 }
 
 // ---- rekeying ----

@@ -1,5 +1,5 @@
-// The settings file and the atomic write on a real file system: folders
-// created on the way, the file's exact bytes, and what a failed write leaves.
+// The settings file on a real file system: where it lives, folders created
+// on the way, the file's exact bytes, and the files that are not ours.
 
 #include <windows.h>
 
@@ -17,51 +17,11 @@ namespace {
 
 using namespace wintest;
 
-std::span<const std::uint8_t> as_bytes(std::string_view s) {
-  return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()};
-}
-
 class SettingsFileTest : public GuiThreadTest {
  protected:
   TempFolder folder_{"settings"};
   const std::string dir_ = folder_.path();
 };
-
-TEST_F(SettingsFileTest, AtomicWriteReplacesTheFileAndLeavesNoTemporary) {
-  const std::string target = dir_ + "\\state.dat";
-  for (const std::string_view content : {"first version", "second, longer version of the file", "", "x"}) {
-    ASSERT_TRUE(write_file_atomic(target, as_bytes(content)));
-    EXPECT_EQ(read_file(target), std::string(content));
-    EXPECT_FALSE(path_exists(target + ".tmp"));
-  }
-}
-
-TEST_F(SettingsFileTest, FailedReplaceKeepsTheOldFileAndRemovesTheTemporary) {
-  const std::string target = dir_ + "\\config.json";
-  write_file(target, "old settings");
-  // Another program holding the file open without sharing it stops the
-  // replacement, after the temporary file has been written.
-  HANDLE holder = CreateFileW(to_wide(target).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-  const auto result = write_file_atomic(target, as_bytes("new settings"));
-  CloseHandle(holder);
-  ASSERT_FALSE(result);
-  EXPECT_NE(result.error().find("(os error "), std::string::npos) << result.error();
-  EXPECT_EQ(read_file(target), "old settings");
-  EXPECT_FALSE(path_exists(target + ".tmp"));
-}
-
-TEST_F(SettingsFileTest, FailedTemporaryWriteKeepsTheOldFile) {
-  const std::string target = dir_ + "\\config.json";
-  write_file(target, "old settings");
-  // A folder in the temporary file's place: the write cannot even start.
-  ASSERT_TRUE(CreateDirectoryW(to_wide(target + ".tmp").c_str(), nullptr));
-  EXPECT_FALSE(write_file_atomic(target, as_bytes("new settings")));
-  EXPECT_EQ(read_file(target), "old settings");
-
-  EXPECT_FALSE(write_file_atomic(dir_ + "\\missing\\config.json", as_bytes("x")));
-  EXPECT_FALSE(path_exists(dir_ + "\\missing"));
-}
 
 TEST_F(SettingsFileTest, PathsFollowAppdata) {
   ASSERT_TRUE(SetEnvironmentVariableW(L"APPDATA", nullptr));
@@ -109,6 +69,22 @@ TEST_F(SettingsFileTest, AFileThatIsNotOursLoadsAsDefaultsAndIsReplacedAtTheNext
 
   save_config(Config{});
   EXPECT_EQ(read_file(path), serialize_config(Config{}));
+}
+
+TEST_F(SettingsFileTest, AFileLargerThanTheCapIsNotReadAndGivesTheDefaults) {
+  ASSERT_TRUE(SetEnvironmentVariableW(L"APPDATA", to_wide(dir_).c_str()));
+  ASSERT_TRUE(CreateDirectoryW(to_wide(dir_ + "\\Nimbol").c_str(), nullptr));
+  const std::string path = dir_ + "\\Nimbol\\config.json";
+  // Valid settings padded with spaces to the cap, then one byte more.
+  const std::string settings = "{\"zoom\": 150}";
+  std::string at_cap = settings;
+  at_cap.insert(at_cap.size() - 1, MAX_CONFIG_FILE_SIZE - settings.size(), ' ');
+  write_file(path, at_cap);
+  Config expected;
+  expected.zoom = 150;
+  EXPECT_EQ(load_config(), expected);
+  write_file(path, at_cap + "\n");
+  EXPECT_EQ(load_config(), Config{});
 }
 
 TEST_F(SettingsFileTest, WithoutAppdataNothingIsWritten) {

@@ -18,6 +18,7 @@
 #include "editor/suppress_change.h"
 #include "editor/tabs.h"
 #include "privacy/veil_layout.h"
+#include "model/find_bar_state.h"
 #include "model/veil_state.h"
 #include "ui/message_box.h"
 #include "ui/password_prompt.h"
@@ -201,6 +202,7 @@ void reset_gui_thread() {
   destroy_our_windows();
   drain_queue();
   veil_state() = VeilState{};
+  find_bar_state() = FindBarState{};
   // The real frame's layout and title, whatever window a test uses as frame.
   install_frame_hooks();
   store_veil_layout(VeilLayout{});
@@ -234,10 +236,12 @@ void install_app_state(AppState state) {
 }
 
 std::size_t add_text_tab(std::string_view text, bool dirty, bool pending, std::optional<std::string> path) {
-  const std::size_t index = new_tab();
+  // A tab that cannot be made ends the test here, with the system's reason.
+  const std::size_t index = create_tab().value();
+  HWND editor = app_state().borrow()->tabs[index].editor;
+  EXPECT_TRUE(set_editor_text(editor, text).has_value());
   auto state = app_state().borrow();
   Tab& tab = state->tabs[index];
-  set_editor_text(tab.editor, text);
   tab.dirty = dirty;
   tab.store_pending = pending;
   tab.path = std::move(path);

@@ -99,7 +99,7 @@ class DataFolderTest : public GuiThreadTest {
 // Makes `state` the application state, replacing any there was.
 void install_app_state(AppState state);
 
-// Adds a tab the way the program does (new_tab) and gives it `text` and
+// Adds a tab the way the program does (create_tab) and gives it `text` and
 // these flags. Returns its index.
 std::size_t add_text_tab(std::string_view text, bool dirty, bool pending, std::optional<std::string> path = {});
 

@@ -64,6 +64,18 @@ TEST_F(TextFileTest, ReadsWholeFilesUnderAnyName) {
   EXPECT_TRUE(decoded->text == big);
 }
 
+TEST_F(TextFileTest, OpensAFileAnotherProgramIsWriting) {
+  const std::string log = write("log.txt", "line one\n");
+  HANDLE writer =
+      CreateFileW(to_wide(log).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                  OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+  const auto decoded = decode_file(log);
+  CloseHandle(writer);
+  ASSERT_TRUE(decoded) << decoded.error();
+  EXPECT_EQ(decoded->text, "line one\n");
+}
+
 TEST_F(TextFileTest, RefusesBinaryFiles) {
   const std::string path = write("image.bin", std::string_view("GIF89a\0\0", 8));
   const auto decoded = decode_file(path);
@@ -80,7 +92,10 @@ TEST_F(TextFileTest, FailuresCarryTheSystemsTextAndCode) {
   const std::string locked = write("locked.txt", "text");
   HANDLE holder = CreateFileW(to_wide(locked).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-  const Case cases[] = {{missing, ERROR_FILE_NOT_FOUND}, {locked, ERROR_SHARING_VIOLATION}};
+  const std::string folder = folder_.file("folder.txt");
+  ASSERT_TRUE(CreateDirectoryW(to_wide(folder).c_str(), nullptr));
+  const Case cases[] = {
+      {missing, ERROR_FILE_NOT_FOUND}, {locked, ERROR_SHARING_VIOLATION}, {folder, ERROR_ACCESS_DENIED}};
   for (const auto& c : cases) {
     const auto decoded = decode_file(c.path);
     ASSERT_FALSE(decoded) << c.path;
