@@ -15,8 +15,8 @@ struct AcceleratorEntry {
 
 // Virtual-key codes used below, spelled out so the core needs no Windows header.
 namespace vk {
-inline constexpr std::uint16_t tab = 0x09, f3 = 0x72, f5 = 0x74, add = 0x6B, subtract = 0x6D,
-                               oem_plus = 0xBB, oem_minus = 0xBD;
+inline constexpr std::uint16_t tab = 0x09, f3 = 0x72, f5 = 0x74, add = 0x6B, subtract = 0x6D, oem_plus = 0xBB,
+                               oem_minus = 0xBD;
 }
 
 extern const std::array<AcceleratorEntry, 20> accelerator_table;

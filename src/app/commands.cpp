@@ -8,8 +8,6 @@
 
 #include "app/commands.h"
 
-#include "model/app_state.h"
-#include "ui/command_ids.h"
 #include "app/frame.h"
 #include "editor/editor.h"
 #include "editor/file_dialog.h"
@@ -18,8 +16,10 @@
 #include "editor/go_to_line_win.h"
 #include "editor/saving.h"
 #include "editor/tabs.h"
+#include "model/app_state.h"
 #include "store/settings_change.h"
 #include "store/vault_flows.h"
+#include "ui/command_ids.h"
 #include "ui/theme.h"
 
 namespace {

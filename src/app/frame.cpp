@@ -11,20 +11,20 @@
 #include <algorithm>
 #include <vector>
 
-#include "model/app_state.h"
 #include "app/commands.h"
 #include "app/frame_messages.h"
 #include "app/menus.h"
-#include "model/find_bar_state.h"
-#include "model/frame_hooks.h"
 #include "base/utf.h"
 #include "editor/editor.h"
 #include "editor/find_bar.h"
 #include "editor/strip_layout.h"
 #include "editor/suppress_change.h"
 #include "editor/tabs.h"
-#include "privacy/veil.h"
+#include "model/app_state.h"
+#include "model/find_bar_state.h"
+#include "model/frame_hooks.h"
 #include "model/veil_state.h"
+#include "privacy/veil.h"
 #include "store/session_store.h"
 #include "store/settings_change.h"
 #include "ui/dpi.h"
@@ -44,8 +44,7 @@ ChildWindows child_windows() {
   auto state = app_state().borrow();
   if (!state) return {};
   const Tab* tab = state->active_tab();
-  return {state->frame, state->tab_strip, state->veil, state->status_bar,
-          tab ? tab->editor : nullptr};
+  return {state->frame, state->tab_strip, state->veil, state->status_bar, tab ? tab->editor : nullptr};
 }
 
 void move_child(HWND child, int x, int y, int width, int height) {
@@ -227,8 +226,7 @@ void apply_keep_on_top() {
     frame = state->frame;
     on_top = state->config.always_on_top;
   }
-  SetWindowPos(frame, on_top ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
-               SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);
+  SetWindowPos(frame, on_top ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);
 }
 
 HWND active_editor() { return child_windows().editor; }

@@ -15,10 +15,10 @@
 
 #include <utility>
 
-#include "model/app_state.h"
 #include "app/hand_off_payload.h"
-#include "ui/window_classes.h"
 #include "editor/tabs.h"
+#include "model/app_state.h"
+#include "ui/window_classes.h"
 
 namespace {
 
@@ -38,8 +38,7 @@ HWND frame_taking_files() {
 LRESULT on_copy_data(const COPYDATASTRUCT* data) {
   if (data == nullptr || data->dwData != HANDOFF_TAG) return FALSE;
   const auto* bytes = static_cast<const std::uint8_t*>(data->lpData);
-  const std::vector<std::string> paths =
-      decode_hand_off({bytes, bytes ? static_cast<std::size_t>(data->cbData) : 0});
+  const std::vector<std::string> paths = decode_hand_off({bytes, bytes ? static_cast<std::size_t>(data->cbData) : 0});
 
   // Before start-up has built the state the paths wait for it; it opens
   // them after its own command line.
@@ -64,8 +63,8 @@ LRESULT CALLBACK hand_off_proc(HWND window, UINT message, WPARAM wparam, LPARAM 
 
 HWND create_hand_off_window() {
   register_window_class({HAND_OFF_CLASS, 0, hand_off_proc, false, false});
-  return CreateWindowExW(0, HAND_OFF_CLASS, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                         GetModuleHandleW(nullptr), nullptr);
+  return CreateWindowExW(0, HAND_OFF_CLASS, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr),
+                         nullptr);
 }
 
 bool send_hand_off(const std::vector<std::wstring>& paths) {

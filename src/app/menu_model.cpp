@@ -100,13 +100,12 @@ std::vector<MenuItem> main_menu_items(const MainMenuFacts& facts) {
     items.push_back(command("Set Password...", CMD_SET_PASSWORD));
   }
   items.push_back(separator());
-  items.push_back(command(facts.update_available ? "Update Available..." : "Check for Updates...",
-                          CMD_UPDATES));
+  items.push_back(command(facts.update_available ? "Update Available..." : "Check for Updates...", CMD_UPDATES));
   // The installed copy has nothing to install; any other copy offers to
   // install itself, or to replace the installed one.
   if (!facts.running_installed_copy) {
-    items.push_back(command(facts.installed_copy_exists ? "Update Installed Nimbol..." : "Install Nimbol...",
-                            CMD_INSTALL));
+    items.push_back(
+        command(facts.installed_copy_exists ? "Update Installed Nimbol..." : "Install Nimbol...", CMD_INSTALL));
   }
   items.push_back(command("About Nimbol", CMD_ABOUT));
   return items;

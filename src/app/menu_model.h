@@ -12,8 +12,8 @@
 
 // One line of a menu: a command, a separator or a submenu.
 struct MenuItem {
-  std::string text;             // UTF-8; a tab separates the shortcut shown at the right
-  std::uint16_t command = 0;    // 0 for separators and submenus
+  std::string text;           // UTF-8; a tab separates the shortcut shown at the right
+  std::uint16_t command = 0;  // 0 for separators and submenus
   bool checked = false;
   bool grayed = false;
   bool separator = false;

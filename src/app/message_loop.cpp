@@ -10,21 +10,17 @@
 
 #include "app/accelerator_table.h"
 #include "app/frame.h"
-#include "ui/window_slots.h"
 #include "editor/editor.h"
 #include "editor/find_bar.h"
 #include "model/find_bar_state.h"
 #include "model/veil_state.h"
+#include "ui/window_slots.h"
 
 namespace {
 
-bool is_root_of(HWND dialog, const MSG& msg) {
-  return dialog && GetAncestor(msg.hwnd, GA_ROOT) == dialog;
-}
+bool is_root_of(HWND dialog, const MSG& msg) { return dialog && GetAncestor(msg.hwnd, GA_ROOT) == dialog; }
 
-bool dialog_takes(HWND dialog, MSG& msg) {
-  return is_root_of(dialog, msg) && IsDialogMessageW(dialog, &msg);
-}
+bool dialog_takes(HWND dialog, MSG& msg) { return is_root_of(dialog, msg) && IsDialogMessageW(dialog, &msg); }
 
 bool open_windows_take(MSG& msg) {
   const WindowSlots slots = window_slots();

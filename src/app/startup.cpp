@@ -12,17 +12,16 @@
 #include <variant>
 #include <vector>
 
-#include "model/app_state.h"
 #include "app/command_line.h"
 #include "app/frame.h"
 #include "app/hand_off.h"
 #include "app/message_loop.h"
-#include "ui/window_classes.h"
 #include "base/utf.h"
 #include "editor/editor.h"
 #include "editor/find_bar.h"
 #include "editor/tab_strip.h"
 #include "editor/tabs.h"
+#include "model/app_state.h"
 #include "privacy/veil.h"
 #include "store/session_store.h"
 #include "store/settings.h"
@@ -30,6 +29,7 @@
 #include "ui/dpi.h"
 #include "ui/status_bar.h"
 #include "ui/theme.h"
+#include "ui/window_classes.h"
 #include "ui/window_dpi.h"
 
 namespace {
@@ -77,9 +77,9 @@ HWND create_child(const wchar_t* class_name, HWND frame, DWORD style) {
 
 bool create_windows(Windows& w) {
   register_window_class({FRAME_CLASS, 0, frame_proc, true, true});
-  w.frame = CreateWindowExW(0, FRAME_CLASS, L"Nimbol", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
-                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
-                            GetModuleHandleW(nullptr), nullptr);
+  w.frame =
+      CreateWindowExW(0, FRAME_CLASS, L"Nimbol", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
+                      CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
   if (!w.frame) return false;
   apply_title_bar(w.frame);
 

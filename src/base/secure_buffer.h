@@ -44,16 +44,12 @@ class SecureBuffer {
   bool empty() const noexcept { return bytes_.empty(); }
   std::span<const std::uint8_t> span() const noexcept { return bytes_; }
   std::span<std::uint8_t> span() noexcept { return bytes_; }
-  std::string_view view() const noexcept {
-    return {reinterpret_cast<const char*>(bytes_.data()), bytes_.size()};
-  }
+  std::string_view view() const noexcept { return {reinterpret_cast<const char*>(bytes_.data()), bytes_.size()}; }
 
   // Growing would move the secret and leave the old copy unwiped, so the
   // buffer grows only through here, which wipes what it leaves behind.
   void append(std::span<const std::uint8_t> more);
-  void append(std::string_view more) {
-    append({reinterpret_cast<const std::uint8_t*>(more.data()), more.size()});
-  }
+  void append(std::string_view more) { append({reinterpret_cast<const std::uint8_t*>(more.data()), more.size()}); }
 
   void wipe() noexcept {
     secure_wipe(bytes_.data(), bytes_.capacity());

@@ -14,12 +14,12 @@
 #include <utility>
 #include <vector>
 
-#include "model/app_state.h"
-#include "model/frame_hooks.h"
 #include "base/secure_buffer.h"
 #include "base/system_error.h"
 #include "base/utf.h"
 #include "editor/suppress_change.h"
+#include "model/app_state.h"
+#include "model/frame_hooks.h"
 #include "store/settings.h"
 #include "ui/dpi.h"
 #include "ui/theme.h"
@@ -47,8 +47,8 @@ std::vector<HWND> all_editors() {
 HWND create_editor(HWND parent, HFONT font, bool word_wrap, std::int32_t zoom) {
   SuppressChange quiet;
   HWND editor = CreateWindowExW(0, MSFTEDIT_CLASS, nullptr,
-                                WS_CHILD | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
-                                    ES_AUTOHSCROLL | ES_NOHIDESEL | ES_WANTRETURN,
+                                WS_CHILD | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL |
+                                    ES_NOHIDESEL | ES_WANTRETURN,
                                 0, 0, 0, 0, parent, nullptr, GetModuleHandleW(nullptr), nullptr);
   if (!editor) return nullptr;
   SendMessageW(editor, EM_SETTEXTMODE, TM_PLAINTEXT | TM_MULTILEVELUNDO | TM_MULTICODEPAGE, 0);
@@ -89,9 +89,7 @@ std::size_t least_length_held(std::wstring_view text) {
   return count;
 }
 
-std::string system_reason(DWORD code) {
-  return system_error_text(code) + " (os error " + std::to_string(code) + ")";
-}
+std::string system_reason(DWORD code) { return system_error_text(code) + " (os error " + std::to_string(code) + ")"; }
 
 }  // namespace
 
@@ -127,8 +125,8 @@ std::string get_editor_text(HWND editor) {
   how.cb = static_cast<DWORD>((n + 1) * sizeof(wchar_t));
   how.flags = GT_DEFAULT;
   how.codepage = utf16_code_page;
-  const LRESULT got = SendMessageW(editor, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&how),
-                                   reinterpret_cast<LPARAM>(buffer.data()));
+  const LRESULT got =
+      SendMessageW(editor, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&how), reinterpret_cast<LPARAM>(buffer.data()));
   const std::size_t count = got < 0 ? 0 : std::min(static_cast<std::size_t>(got), n);
   std::string text = to_utf8(std::wstring_view(buffer.data(), count));
   secure_wipe(buffer.data(), buffer.size() * sizeof(wchar_t));

@@ -36,19 +36,49 @@ constexpr std::array<ControlSpec, 11> controls = {{
     {.kind = ControlKind::Button, .text = L"\u00D7", .id = FIND_CLOSE_ID, .x = 6, .y = 5, .width = 22, .height = 24},
     {.kind = ControlKind::Label, .text = L"Find:", .id = 0, .x = 36, .y = 9, .width = 54, .height = 18},
     {.kind = ControlKind::Edit, .limit = field_limit, .id = FIND_FIELD_ID, .x = 92, .y = 6, .width = 220, .height = 22},
-    {.kind = ControlKind::Button, .text = L"Previous", .id = FIND_PREVIOUS_ID, .x = 318, .y = 5, .width = 74,
+    {.kind = ControlKind::Button,
+     .text = L"Previous",
+     .id = FIND_PREVIOUS_ID,
+     .x = 318,
+     .y = 5,
+     .width = 74,
      .height = 24},
     {.kind = ControlKind::Button, .text = L"Next", .id = FIND_NEXT_ID, .x = 396, .y = 5, .width = 60, .height = 24},
-    {.kind = ControlKind::CheckBox, .text = L"Match Case", .id = FIND_MATCH_CASE_ID, .x = 468, .y = 6, .width = 100,
+    {.kind = ControlKind::CheckBox,
+     .text = L"Match Case",
+     .id = FIND_MATCH_CASE_ID,
+     .x = 468,
+     .y = 6,
+     .width = 100,
      .height = 22},
     {.kind = ControlKind::Label, .id = FIND_RESULT_ID, .x = 574, .y = 9, .width = 160, .height = 18},
-    {.kind = ControlKind::Label, .text = L"Replace:", .id = REPLACE_LABEL_ID, .x = 36, .y = 39, .width = 54,
+    {.kind = ControlKind::Label,
+     .text = L"Replace:",
+     .id = REPLACE_LABEL_ID,
+     .x = 36,
+     .y = 39,
+     .width = 54,
      .height = 18},
-    {.kind = ControlKind::Edit, .limit = field_limit, .id = REPLACE_FIELD_ID, .x = 92, .y = 36, .width = 220,
+    {.kind = ControlKind::Edit,
+     .limit = field_limit,
+     .id = REPLACE_FIELD_ID,
+     .x = 92,
+     .y = 36,
+     .width = 220,
      .height = 22},
-    {.kind = ControlKind::Button, .text = L"Replace", .id = REPLACE_ONE_ID, .x = 318, .y = 35, .width = 74,
+    {.kind = ControlKind::Button,
+     .text = L"Replace",
+     .id = REPLACE_ONE_ID,
+     .x = 318,
+     .y = 35,
+     .width = 74,
      .height = 24},
-    {.kind = ControlKind::Button, .text = L"Replace All", .id = REPLACE_ALL_ID, .x = 396, .y = 35, .width = 90,
+    {.kind = ControlKind::Button,
+     .text = L"Replace All",
+     .id = REPLACE_ALL_ID,
+     .x = 396,
+     .y = 35,
+     .width = 90,
      .height = 24},
 }};
 
@@ -148,8 +178,8 @@ LRESULT CALLBACK find_bar_proc(HWND window, UINT message, WPARAM wparam, LPARAM 
 bool create_find_bar(HWND frame) {
   register_window_class({FIND_BAR_CLASS, 0, find_bar_proc, false, true});
   const std::int32_t height = static_cast<std::int32_t>((window_dpi(frame) * 64 + 32) / 96);
-  HWND bar = CreateWindowExW(WS_EX_CONTROLPARENT, FIND_BAR_CLASS, nullptr, WS_CHILD | WS_CLIPCHILDREN, 0, 0, 0,
-                             height, frame, nullptr, GetModuleHandleW(nullptr), nullptr);
+  HWND bar = CreateWindowExW(WS_EX_CONTROLPARENT, FIND_BAR_CLASS, nullptr, WS_CHILD | WS_CLIPCHILDREN, 0, 0, 0, height,
+                             frame, nullptr, GetModuleHandleW(nullptr), nullptr);
   if (!bar) return false;
   create_controls(bar, controls);
   for (const std::int32_t id : replace_row) ShowWindow(GetDlgItem(bar, id), SW_HIDE);
@@ -250,8 +280,7 @@ namespace {
 
 // Replaces every match in the editor's text as one undoable step; the
 // number of matches.
-std::size_t replace_in_editor(HWND editor, const std::string& text, const std::string& replacement,
-                              bool match_case) {
+std::size_t replace_in_editor(HWND editor, const std::string& text, const std::string& replacement, bool match_case) {
   std::string whole = get_editor_text(editor);
   ReplacedText replaced = replace_matches(whole, text, replacement, match_case);
   wipe(whole);

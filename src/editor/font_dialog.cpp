@@ -10,14 +10,14 @@
 
 #include <algorithm>
 
-#include "model/app_state.h"
-#include "model/frame_hooks.h"
-#include "ui/window_dpi.h"
 #include "editor/editor.h"
 #include "editor/font_choice.h"
+#include "model/app_state.h"
+#include "model/frame_hooks.h"
 #include "store/settings_change.h"
 #include "ui/dpi.h"
 #include "ui/theme.h"
+#include "ui/window_dpi.h"
 
 namespace {
 

@@ -15,8 +15,6 @@
 #include <new>
 #include <optional>
 
-#include "model/app_state.h"
-#include "model/frame_hooks.h"
 #include "base/file_io.h"
 #include "base/system_error.h"
 #include "base/utf.h"
@@ -25,6 +23,8 @@
 #include "editor/save_plan.h"
 #include "editor/tab_model.h"
 #include "editor/tabs.h"
+#include "model/app_state.h"
+#include "model/frame_hooks.h"
 #include "store/session_store.h"
 #include "ui/message_box.h"
 

@@ -26,17 +26,14 @@ std::int32_t tab_x(const StripLayout& layout, std::size_t index) {
 
 }  // namespace
 
-EdgeRect StripLayout::tab(std::size_t index) const {
-  return {tab_x(*this, index), 0, tab_x(*this, index + 1), height};
-}
+EdgeRect StripLayout::tab(std::size_t index) const { return {tab_x(*this, index), 0, tab_x(*this, index + 1), height}; }
 
 EdgeRect StripLayout::close_area(std::size_t index) const {
   const EdgeRect t = tab(index);
   return {t.right - close_width, 0, t.right, height};
 }
 
-StripLayout strip_layout(std::int32_t width, std::int32_t height, std::uint32_t dpi,
-                         std::size_t count) {
+StripLayout strip_layout(std::int32_t width, std::int32_t height, std::uint32_t dpi, std::size_t count) {
   StripLayout layout;
   layout.height = std::max(height, 0);
   layout.count = count;
@@ -47,8 +44,7 @@ StripLayout strip_layout(std::int32_t width, std::int32_t height, std::uint32_t 
     const std::int64_t room =
         std::max<std::int64_t>(std::int64_t{width} - scale_for_dpi(PLUS_WIDTH, dpi) - layout.tab_left, 0);
     const std::int64_t share = room / static_cast<std::int64_t>(count);
-    layout.tab_width = static_cast<std::int32_t>(
-        std::min<std::int64_t>(scale_for_dpi(TAB_MAX_WIDTH, dpi), share));
+    layout.tab_width = static_cast<std::int32_t>(std::min<std::int64_t>(scale_for_dpi(TAB_MAX_WIDTH, dpi), share));
   }
   layout.close_shown = count > 0 && layout.tab_width >= scale_for_dpi(CLOSE_MIN_TAB_WIDTH, dpi);
   const std::int32_t plus_left = tab_x(layout, count);
@@ -97,14 +93,13 @@ void StripMouse::press(std::size_t index, std::int32_t x) {
   drag_state = DragState::Pressed;
 }
 
-std::optional<TabMove> StripMouse::drag_to(const StripLayout& layout, std::int32_t x,
-                                           std::int32_t drag_distance, bool& hover_changed) {
+std::optional<TabMove> StripMouse::drag_to(const StripLayout& layout, std::int32_t x, std::int32_t drag_distance,
+                                           bool& hover_changed) {
   hover_changed = false;
   if (drag_state == DragState::Idle) return std::nullopt;
   // A click wobbles; only a real pull counts as a drag, and once it has,
   // moving back near the press point no longer turns it into a click.
-  if (drag_state == DragState::Pressed &&
-      std::llabs(std::int64_t{x} - drag_x) <= std::int64_t{drag_distance}) {
+  if (drag_state == DragState::Pressed && std::llabs(std::int64_t{x} - drag_x) <= std::int64_t{drag_distance}) {
     return std::nullopt;
   }
   const std::optional<std::size_t> target = drag_target(layout, x);
@@ -117,8 +112,7 @@ std::optional<TabMove> StripMouse::drag_to(const StripLayout& layout, std::int32
   return move;
 }
 
-TabPaintGeometry tab_paint_geometry(const StripLayout& layout, std::size_t index, bool dirty,
-                                    std::uint32_t dpi) {
+TabPaintGeometry tab_paint_geometry(const StripLayout& layout, std::size_t index, bool dirty, std::uint32_t dpi) {
   const auto S = [dpi](std::int32_t value) { return scale_for_dpi(value, dpi); };
   const EdgeRect tab = layout.tab(index);
   const std::int32_t mid = (tab.top + tab.bottom) / 2;

@@ -16,9 +16,7 @@ struct EdgeRect {
   std::int32_t right = 0;
   std::int32_t bottom = 0;
 
-  bool contains(std::int32_t x, std::int32_t y) const {
-    return x >= left && x < right && y >= top && y < bottom;
-  }
+  bool contains(std::int32_t x, std::int32_t y) const { return x >= left && x < right && y >= top && y < bottom; }
   bool empty() const { return right <= left || bottom <= top; }
   std::int32_t width() const { return right - left; }
   std::int32_t height() const { return bottom - top; }
@@ -62,8 +60,7 @@ struct StripLayout {
 // The strip laid out for a client of width x height pixels at `dpi` holding
 // `count` tabs. Tabs share what the two buttons leave, up to their full
 // width; they only ever get narrower, never scroll.
-StripLayout strip_layout(std::int32_t width, std::int32_t height, std::uint32_t dpi,
-                         std::size_t count);
+StripLayout strip_layout(std::int32_t width, std::int32_t height, std::uint32_t dpi, std::size_t count);
 
 StripHit strip_hit_test(const StripLayout& layout, std::int32_t x, std::int32_t y);
 
@@ -103,23 +100,22 @@ struct StripMouse {
   // takes the dragged tab's place. Returns the move for the caller to apply to
   // the tab list, if there is one. `hover_changed` tells whether the hover
   // moved along.
-  std::optional<TabMove> drag_to(const StripLayout& layout, std::int32_t x,
-                                 std::int32_t drag_distance, bool& hover_changed);
+  std::optional<TabMove> drag_to(const StripLayout& layout, std::int32_t x, std::int32_t drag_distance,
+                                 bool& hover_changed);
 
   void end_drag() { drag_state = DragState::Idle; }
 };
 
 // Where each piece of a tab is painted, for one tab of a layout.
 struct TabPaintGeometry {
-  EdgeRect title;                // the title text; empty on a very narrow tab
-  std::optional<EdgeRect> dot;   // the modified marker's bounding box
-  bool has_close = false;        // close buttons are shown; the fields below apply
-  EdgeRect close_hover;          // the face behind a hovered close button
+  EdgeRect title;                                                // the title text; empty on a very narrow tab
+  std::optional<EdgeRect> dot;                                   // the modified marker's bounding box
+  bool has_close = false;                                        // close buttons are shown; the fields below apply
+  EdgeRect close_hover;                                          // the face behind a hovered close button
   EdgePoint cross_a_from, cross_a_to, cross_b_from, cross_b_to;  // its two strokes
 };
 
-TabPaintGeometry tab_paint_geometry(const StripLayout& layout, std::size_t index, bool dirty,
-                                    std::uint32_t dpi);
+TabPaintGeometry tab_paint_geometry(const StripLayout& layout, std::size_t index, bool dirty, std::uint32_t dpi);
 
 // The three lines of the menu button and the two of the plus, each as a
 // line from `from` to `to` (the end point itself not drawn, as with LineTo).

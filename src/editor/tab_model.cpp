@@ -13,8 +13,10 @@ std::uint32_t next_untitled_number(const std::vector<Tab>& tabs) {
   std::sort(used.begin(), used.end());
   std::uint32_t candidate = 1;
   for (std::uint32_t n : used) {
-    if (n == candidate) ++candidate;
-    else if (n > candidate) break;
+    if (n == candidate)
+      ++candidate;
+    else if (n > candidate)
+      break;
   }
   return candidate;
 }

@@ -15,13 +15,13 @@
 #include <new>
 #include <string>
 
-#include "ui/command_ids.h"
 #include "base/handles.h"
 #include "base/utf.h"
 #include "editor/strip_layout.h"
 #include "editor/tabs.h"
 #include "model/frame_hooks.h"
 #include "store/session_store.h"
+#include "ui/command_ids.h"
 #include "ui/controls.h"
 #include "ui/theme.h"
 
@@ -32,15 +32,12 @@ struct StripState {
   StripMouse mouse;
 };
 
-StripState* state_of(HWND window) {
-  return reinterpret_cast<StripState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-}
+StripState* state_of(HWND window) { return reinterpret_cast<StripState*>(GetWindowLongPtrW(window, GWLP_USERDATA)); }
 
 StripLayout current_layout(HWND window, std::size_t count) {
   RECT client{};
   GetClientRect(window, &client);
-  return strip_layout(client.right - client.left, client.bottom - client.top, window_dpi(window),
-                      count);
+  return strip_layout(client.right - client.left, client.bottom - client.top, window_dpi(window), count);
 }
 
 std::size_t tab_count() { return tab_titles().tabs.size(); }
@@ -65,9 +62,7 @@ void tab_order_changed(HWND strip) {
 }
 
 // Buttons speak to the frame the way menu items do.
-void post_command(HWND strip, WORD command) {
-  PostMessageW(GetParent(strip), WM_COMMAND, MAKEWPARAM(command, 0), 0);
-}
+void post_command(HWND strip, WORD command) { PostMessageW(GetParent(strip), WM_COMMAND, MAKEWPARAM(command, 0), 0); }
 
 // ---- Painting ----
 
@@ -92,12 +87,11 @@ struct PaintTools {
 };
 
 bool hovers_tab(const StripMouse& mouse, std::size_t index) {
-  return (mouse.hover_part == StripPart::Tab || mouse.hover_part == StripPart::Close) &&
-         mouse.hover_index == index;
+  return (mouse.hover_part == StripPart::Tab || mouse.hover_part == StripPart::Close) && mouse.hover_index == index;
 }
 
-void draw_tab(HDC dc, const PaintTools& tools, const StripLayout& layout, const StripMouse& mouse,
-              const TabTitle& tab, bool active, std::size_t index, UINT dpi) {
+void draw_tab(HDC dc, const PaintTools& tools, const StripLayout& layout, const StripMouse& mouse, const TabTitle& tab,
+              bool active, std::size_t index, UINT dpi) {
   const EdgeRect area = layout.tab(index);
   if (area.empty()) return;
   // A tab's pieces stay inside it however narrow it gets.
@@ -171,8 +165,8 @@ void paint_strip(HWND window, HDC target) {
   GetClientRect(window, &client);
   const UINT dpi = window_dpi(window);
   const TabStripSnapshot snapshot = tab_titles();
-  const StripLayout layout = strip_layout(client.right - client.left, client.bottom - client.top,
-                                          dpi, snapshot.tabs.size());
+  const StripLayout layout =
+      strip_layout(client.right - client.left, client.bottom - client.top, dpi, snapshot.tabs.size());
 
   BufferedDc buffer(target, client.right - client.left, client.bottom - client.top);
   draw_strip(buffer ? buffer.get() : target, client, state->mouse, layout, snapshot, dpi);
@@ -189,12 +183,10 @@ void refresh_hover(HWND window) {
   POINT cursor{};
   RECT client{};
   GetClientRect(window, &client);
-  const bool inside = GetCursorPos(&cursor) && ScreenToClient(window, &cursor) &&
-                      PtInRect(&client, cursor);
+  const bool inside = GetCursorPos(&cursor) && ScreenToClient(window, &cursor) && PtInRect(&client, cursor);
   bool changed = false;
   if (inside) {
-    changed = state->mouse.set_hover(
-        strip_hit_test(current_layout(window, tab_count()), cursor.x, cursor.y));
+    changed = state->mouse.set_hover(strip_hit_test(current_layout(window, tab_count()), cursor.x, cursor.y));
     track_leave(window);
   } else {
     changed = state->mouse.leave();
@@ -212,8 +204,7 @@ void on_drag_move(HWND window, int x) {
     return;
   }
   bool hover_changed = false;
-  const std::optional<TabMove> move =
-      state->mouse.drag_to(layout, x, GetSystemMetrics(SM_CXDRAG), hover_changed);
+  const std::optional<TabMove> move = state->mouse.drag_to(layout, x, GetSystemMetrics(SM_CXDRAG), hover_changed);
   if (move) {
     move_tab(move->from, move->to);
     tab_order_changed(window);

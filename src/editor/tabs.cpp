@@ -12,12 +12,12 @@
 
 #include "base/secure_buffer.h"
 #include "base/system_error.h"
-#include "model/app_state.h"
-#include "model/frame_hooks.h"
 #include "editor/editor.h"
 #include "editor/saving.h"
 #include "editor/suppress_change.h"
 #include "editor/text_codec.h"
+#include "model/app_state.h"
+#include "model/frame_hooks.h"
 #include "model/veil_state.h"
 #include "store/session_store.h"
 #include "ui/message_box.h"
@@ -38,23 +38,18 @@ std::optional<std::size_t> index_of_id(std::uint64_t id) {
   return std::nullopt;
 }
 
-void show_error(const std::string& text) {
-  message_box(frame_window(), false, text, {"OK"}, 0, 0);
-}
+void show_error(const std::string& text) { message_box(frame_window(), false, text, {"OK"}, 0, 0); }
 
 enum class SaveAnswer { Save, DontSave, Cancel };
 
 SaveAnswer ask_save_changes(const std::string& title) {
-  const std::size_t answer = message_box(frame_window(), false,
-                                         "Do you want to save changes to " + title + "?",
+  const std::size_t answer = message_box(frame_window(), false, "Do you want to save changes to " + title + "?",
                                          {"Save", "Don't Save", "Cancel"}, 0, 2);
   return answer == 0 ? SaveAnswer::Save : answer == 1 ? SaveAnswer::DontSave : SaveAnswer::Cancel;
 }
 
 // The second paragraph of a message: the system's words and the number.
-std::string system_reason(DWORD code) {
-  return system_error_text(code) + " (os error " + std::to_string(code) + ")";
-}
+std::string system_reason(DWORD code) { return system_error_text(code) + " (os error " + std::to_string(code) + ")"; }
 
 std::string open_failure(const std::string& path, const std::string& reason) {
   return path + " could not be opened.\n\n" + reason;

@@ -35,7 +35,9 @@ constexpr std::array<EolName, 3> eol_names = {{
 
 std::string_view display_name(Encoding encoding) { return encoding_names[static_cast<std::size_t>(encoding)].display; }
 std::string_view display_name(Eol eol) { return eol_names[static_cast<std::size_t>(eol)].display; }
-std::string_view serialised_name(Encoding encoding) { return encoding_names[static_cast<std::size_t>(encoding)].serialised; }
+std::string_view serialised_name(Encoding encoding) {
+  return encoding_names[static_cast<std::size_t>(encoding)].serialised;
+}
 std::string_view serialised_name(Eol eol) { return eol_names[static_cast<std::size_t>(eol)].serialised; }
 
 std::optional<Encoding> encoding_from_name(std::string_view name) {

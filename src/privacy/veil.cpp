@@ -11,15 +11,15 @@
 #include <algorithm>
 #include <chrono>
 
+#include "base/handles.h"
+#include "base/utf.h"
+#include "editor/strip_layout.h"
 #include "model/app_state.h"
 #include "model/find_bar_state.h"
 #include "model/frame_hooks.h"
-#include "base/handles.h"
-#include "base/utf.h"
+#include "model/veil_state.h"
 #include "privacy/relock.h"
 #include "privacy/veil_layout.h"
-#include "model/veil_state.h"
-#include "editor/strip_layout.h"
 #include "ui/controls.h"
 #include "ui/dpi.h"
 #include "ui/theme.h"

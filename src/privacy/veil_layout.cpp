@@ -14,8 +14,8 @@
 namespace {
 
 std::int32_t clamp_to_int32(std::int64_t value) {
-  return static_cast<std::int32_t>(std::clamp<std::int64_t>(
-      value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(),
+                                                            std::numeric_limits<std::int32_t>::max()));
 }
 
 }  // namespace
@@ -28,8 +28,7 @@ std::vector<VeilLineRecord> collect_line_records(EditorLineMetrics& editor, cons
   // last line.
   const std::int64_t most = std::max<std::int64_t>(std::int64_t{client.bottom} - client.top, 0) + 3;
   const std::int64_t count = editor.line_count();
-  for (std::int64_t line = std::max<std::int64_t>(editor.first_visible_line(), 0); line < count;
-       ++line) {
+  for (std::int64_t line = std::max<std::int64_t>(editor.first_visible_line(), 0); line < count; ++line) {
     const std::int64_t start = editor.line_index(line);
     if (start < 0) break;
     const std::int64_t length = std::max<std::int64_t>(editor.line_length(start), 0);
@@ -51,9 +50,8 @@ std::int32_t default_line_pitch(std::int32_t font_size, std::int32_t zoom, std::
   return clamp_to_int32(zoomed * 5 / 4);
 }
 
-std::vector<EdgeRect> veil_line_bars(const std::vector<VeilLineRecord>& records,
-                                      const EdgeRect& client, std::int32_t default_pitch,
-                                      std::int32_t editor_top) {
+std::vector<EdgeRect> veil_line_bars(const std::vector<VeilLineRecord>& records, const EdgeRect& client,
+                                     std::int32_t default_pitch, std::int32_t editor_top) {
   std::vector<EdgeRect> bars;
   for (std::size_t i = 0; i < records.size(); ++i) {
     const VeilLineRecord& line = records[i];
@@ -83,8 +81,7 @@ VeilLayout build_veil_layout(const VeilLayoutInput& input) {
   for (std::size_t i = 0; i < strip.count; ++i) layout.tab_rects.push_back(strip.tab(i));
   if (input.editor) {
     layout.line_bars = veil_line_bars(input.editor->lines, input.editor->client,
-                                      default_line_pitch(input.font_size, input.zoom, input.dpi),
-                                      input.editor->top);
+                                      default_line_pitch(input.font_size, input.zoom, input.dpi), input.editor->top);
   }
   return layout;
 }
@@ -92,8 +89,7 @@ VeilLayout build_veil_layout(const VeilLayoutInput& input) {
 std::optional<EdgeRect> veil_tab_bar(const EdgeRect& tab, std::uint32_t dpi) {
   const auto S = [dpi](std::int32_t value) { return scale_for_dpi(value, dpi); };
   const std::int32_t mid = (tab.top + tab.bottom) / 2;
-  const EdgeRect bar{tab.left + S(10), mid - S(4), std::min(tab.right - S(10), tab.left + S(100)),
-                      mid + S(4)};
+  const EdgeRect bar{tab.left + S(10), mid - S(4), std::min(tab.right - S(10), tab.left + S(100)), mid + S(4)};
   if (bar.right <= bar.left) return std::nullopt;
   return bar;
 }

@@ -54,15 +54,14 @@ std::int32_t default_line_pitch(std::int32_t font_size, std::int32_t zoom, std::
 // One bar per visible, non-empty row, covering the middle of the row across
 // the horizontal extent of its text, in the editor's own coordinates shifted
 // down by `editor_top` (where the editor sits in the frame).
-std::vector<EdgeRect> veil_line_bars(const std::vector<VeilLineRecord>& records,
-                                      const EdgeRect& client, std::int32_t default_pitch,
-                                      std::int32_t editor_top);
+std::vector<EdgeRect> veil_line_bars(const std::vector<VeilLineRecord>& records, const EdgeRect& client,
+                                     std::int32_t default_pitch, std::int32_t editor_top);
 
 // The active tab's editor as the layout pass saw it.
 struct VeilEditorView {
   EdgeRect client;                    // its client rectangle
-  std::int32_t top = 0;                // its top edge in the frame's client area
-  std::vector<VeilLineRecord> lines;   // from collect_line_records
+  std::int32_t top = 0;               // its top edge in the frame's client area
+  std::vector<VeilLineRecord> lines;  // from collect_line_records
 };
 
 struct VeilLayoutInput {

@@ -15,8 +15,12 @@
 
 namespace {
 
-struct CipherCloser { void operator()(gcry_cipher_hd_t h) const noexcept { gcry_cipher_close(h); } };
-struct KdfCloser { void operator()(gcry_kdf_hd_t h) const noexcept { gcry_kdf_close(h); } };
+struct CipherCloser {
+  void operator()(gcry_cipher_hd_t h) const noexcept { gcry_cipher_close(h); }
+};
+struct KdfCloser {
+  void operator()(gcry_kdf_hd_t h) const noexcept { gcry_kdf_close(h); }
+};
 using UniqueCipher = std::unique_ptr<std::remove_pointer_t<gcry_cipher_hd_t>, CipherCloser>;
 using UniqueKdf = std::unique_ptr<std::remove_pointer_t<gcry_kdf_hd_t>, KdfCloser>;
 
@@ -42,8 +46,7 @@ bool gcrypt_ready() noexcept {
 
 constexpr const char* crypto_unavailable = "The encryption library is not available.";
 
-Result<UniqueCipher> open_cipher(std::span<const std::uint8_t> key,
-                                 std::span<const std::uint8_t> nonce) {
+Result<UniqueCipher> open_cipher(std::span<const std::uint8_t> key, std::span<const std::uint8_t> nonce) {
   if (!gcrypt_ready()) return fail(crypto_unavailable);
   if (key.size() != key_size) return fail("The key has the wrong size.");
   gcry_cipher_hd_t raw = nullptr;
@@ -60,8 +63,7 @@ Result<UniqueCipher> open_cipher(std::span<const std::uint8_t> key,
 
 }  // namespace
 
-Result<SecureBuffer> derive_key(std::span<const std::uint8_t> password,
-                                std::span<const std::uint8_t> salt) {
+Result<SecureBuffer> derive_key(std::span<const std::uint8_t> password, std::span<const std::uint8_t> salt) {
   if (!gcrypt_ready()) return fail(crypto_unavailable);
   if (salt.size() < min_salt_size || salt.size() > 0xFFFFFFFFu) return fail("The salt is too short.");
   if (password.size() > 0xFFFFFFFFu) return fail("The password is too long.");
@@ -70,21 +72,19 @@ Result<SecureBuffer> derive_key(std::span<const std::uint8_t> password,
 
   const unsigned long params[4] = {key_size, argon2_iterations, argon2_memory_kib, argon2_lanes};
   gcry_kdf_hd_t raw = nullptr;
-  if (gcry_kdf_open(&raw, GCRY_KDF_ARGON2, GCRY_KDF_ARGON2ID, params, 4, password.data(),
-                    password.size(), salt.data(), salt.size(), nullptr, 0, nullptr, 0) != 0) {
+  if (gcry_kdf_open(&raw, GCRY_KDF_ARGON2, GCRY_KDF_ARGON2ID, params, 4, password.data(), password.size(), salt.data(),
+                    salt.size(), nullptr, 0, nullptr, 0) != 0) {
     return fail("The key could not be derived.");
   }
   UniqueKdf kdf(raw);
   SecureBuffer key(key_size);
-  if (gcry_kdf_compute(kdf.get(), nullptr) != 0 ||
-      gcry_kdf_final(kdf.get(), key.size(), key.data()) != 0) {
+  if (gcry_kdf_compute(kdf.get(), nullptr) != 0 || gcry_kdf_final(kdf.get(), key.size(), key.data()) != 0) {
     return fail("The key could not be derived.");
   }
   return key;
 }
 
-Result<std::vector<std::uint8_t>> seal(std::span<const std::uint8_t> key,
-                                       std::span<const std::uint8_t> plaintext) {
+Result<std::vector<std::uint8_t>> seal(std::span<const std::uint8_t> key, std::span<const std::uint8_t> plaintext) {
   if (plaintext.size() > max_sealed_plaintext) return fail("The data is too large to encrypt.");
   std::vector<std::uint8_t> blob(nonce_size + plaintext.size() + tag_size);
   const std::span<std::uint8_t> nonce(blob.data(), nonce_size);
@@ -101,8 +101,7 @@ Result<std::vector<std::uint8_t>> seal(std::span<const std::uint8_t> key,
   return blob;
 }
 
-Result<SecureBuffer> open_sealed(std::span<const std::uint8_t> key,
-                                 std::span<const std::uint8_t> blob) {
+Result<SecureBuffer> open_sealed(std::span<const std::uint8_t> key, std::span<const std::uint8_t> blob) {
   if (blob.size() < sealing_overhead) return fail("The encrypted data is damaged.");
   const std::size_t body_size = blob.size() - sealing_overhead;
   if (body_size > max_sealed_plaintext) return fail("The encrypted data is damaged.");

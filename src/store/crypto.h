@@ -37,5 +37,4 @@ inline constexpr std::uint64_t max_sealed_plaintext = (std::uint64_t{1} << 36) -
 
 // The plaintext of a sealed blob, or failure when the blob is too short to
 // hold a nonce and a tag or its tag does not match.
-[[nodiscard]] Result<SecureBuffer> open_sealed(std::span<const std::uint8_t> key,
-                                               std::span<const std::uint8_t> blob);
+[[nodiscard]] Result<SecureBuffer> open_sealed(std::span<const std::uint8_t> key, std::span<const std::uint8_t> blob);

@@ -24,8 +24,7 @@ Result<std::vector<std::uint8_t>> seal_protected(std::span<const std::uint8_t> k
   return out;
 }
 
-Result<SecureBuffer> open_protected(std::span<const std::uint8_t> key,
-                                    std::span<const std::uint8_t> bytes) {
+Result<SecureBuffer> open_protected(std::span<const std::uint8_t> key, std::span<const std::uint8_t> bytes) {
   if (!is_sealed_form(bytes)) return fail("The data is not in the password form.");
   return open_sealed(key, bytes.subspan(sealed_form_magic.size()));
 }

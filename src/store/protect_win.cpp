@@ -52,8 +52,7 @@ Result<std::vector<std::uint8_t>> protect_data(std::span<const std::uint8_t> byt
   return std::vector<std::uint8_t>(protected_bytes.begin(), protected_bytes.end());
 }
 
-Result<SecureBuffer> unprotect_data(std::span<const std::uint8_t> bytes,
-                                    const std::optional<SecureBuffer>& vault_key) {
+Result<SecureBuffer> unprotect_data(std::span<const std::uint8_t> bytes, const std::optional<SecureBuffer>& vault_key) {
   if (is_sealed_form(bytes)) {
     if (!vault_key) return fail("The data is protected by a password.");
     return open_protected(vault_key->span(), bytes);

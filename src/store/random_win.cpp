@@ -24,8 +24,7 @@ bool fill_with_rtl_gen_random(std::uint8_t* data, ULONG size) noexcept {
   static const RtlGenRandomFn rtl_gen_random = []() -> RtlGenRandomFn {
     HMODULE advapi = ::LoadLibraryExW(L"advapi32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     if (advapi == nullptr) return nullptr;
-    return reinterpret_cast<RtlGenRandomFn>(
-        reinterpret_cast<void*>(::GetProcAddress(advapi, "SystemFunction036")));
+    return reinterpret_cast<RtlGenRandomFn>(reinterpret_cast<void*>(::GetProcAddress(advapi, "SystemFunction036")));
   }();
   return rtl_gen_random != nullptr && rtl_gen_random(data, size) != FALSE;
 }
@@ -35,8 +34,7 @@ bool fill_with_rtl_gen_random(std::uint8_t* data, ULONG size) noexcept {
 void fill_random(std::span<std::uint8_t> out) noexcept {
   std::size_t done = 0;
   while (done < out.size()) {
-    const auto chunk = static_cast<ULONG>(
-        std::min<std::size_t>(out.size() - done, std::numeric_limits<ULONG>::max()));
+    const auto chunk = static_cast<ULONG>(std::min<std::size_t>(out.size() - done, std::numeric_limits<ULONG>::max()));
     std::uint8_t* data = out.data() + done;
     const NTSTATUS status = ::BCryptGenRandom(nullptr, data, chunk, BCRYPT_USE_SYSTEM_PREFERRED_RNG);
     if (!BCRYPT_SUCCESS(status) && !fill_with_rtl_gen_random(data, chunk)) {

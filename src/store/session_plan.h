@@ -52,8 +52,8 @@ struct RestoreTab {
 struct RestorePlan {
   std::vector<RestoreTab> tabs;  // in strip order
   std::uint64_t next_id = 1;
-  std::uint64_t requested_active = 0;      // the index's `active`, 0 without an index
-  std::optional<std::size_t> active_tab;   // the plan tab that was active, if any
+  std::uint64_t requested_active = 0;     // the index's `active`, 0 without an index
+  std::optional<std::size_t> active_tab;  // the plan tab that was active, if any
 };
 
 // How many ids after `next_id` are known to be free. A run cannot make

@@ -20,12 +20,12 @@
 #include <utility>
 #include <vector>
 
-#include "model/app_state.h"
 #include "base/file_io.h"
 #include "base/handles.h"
 #include "base/utf.h"
 #include "editor/editor.h"
 #include "editor/tabs.h"
+#include "model/app_state.h"
 #include "store/protect.h"
 #include "store/session_index.h"
 #include "store/session_plan.h"
@@ -46,7 +46,9 @@ bool warned_store_unavailable = false;
 StoreLedger ledger;
 
 std::string tabs_dir(const std::string& dir) { return dir + "\\" + std::string(tabs_folder); }
-std::string tab_file_path(const std::string& dir, std::string_view name) { return tabs_dir(dir) + "\\" + std::string(name); }
+std::string tab_file_path(const std::string& dir, std::string_view name) {
+  return tabs_dir(dir) + "\\" + std::string(name);
+}
 std::string index_path(const std::string& dir) { return dir + "\\" + std::string(index_file); }
 
 std::span<const std::uint8_t> bytes_of(std::string_view text) {

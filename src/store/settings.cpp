@@ -99,8 +99,8 @@ Result<void> read_window(const JsonValue& value, std::optional<WindowPos>& out) 
   if (value.kind != JsonValue::Kind::Object) return fail("The window position is not an object.");
   WindowPos window;
   const JsonField fields[] = {
-      {"left", true, into(window.left)},          {"top", true, into(window.top)},
-      {"right", true, into(window.right)},        {"bottom", true, into(window.bottom)},
+      {"left", true, into(window.left)},           {"top", true, into(window.top)},
+      {"right", true, into(window.right)},         {"bottom", true, into(window.bottom)},
       {"maximized", true, into(window.maximized)},
   };
   if (auto read = read_record(value, fields); !read) return read;

@@ -28,4 +28,3 @@ inline constexpr std::uint64_t MAX_CONFIG_FILE_SIZE = 1 << 20;
 
 Config load_config();
 void save_config(const Config& config);
-

@@ -41,9 +41,7 @@ class TreeBuilder {
     v.unsigned_value = value;
     return scalar(std::move(v));
   }
-  bool number_float(nlohmann::json::number_float_t, const std::string&) {
-    return scalar(of(JsonValue::Kind::Float));
-  }
+  bool number_float(nlohmann::json::number_float_t, const std::string&) { return scalar(of(JsonValue::Kind::Float)); }
   bool string(std::string& value) {
     JsonValue v = of(JsonValue::Kind::String);
     v.text = std::move(value);
@@ -60,9 +58,7 @@ class TreeBuilder {
     return true;
   }
 
-  bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) {
-    return false;
-  }
+  bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) { return false; }
 
  private:
   // The current container stays put while it is open: its parent's vector
@@ -129,8 +125,8 @@ Result<JsonValue> parse_json_strict(std::string_view text, std::size_t max_depth
   TreeBuilder builder(max_depth == 0 ? 1 : max_depth);
   bool parsed = false;
   try {
-    parsed = nlohmann::json::sax_parse(text.begin(), text.end(), &builder,
-                                       nlohmann::json::input_format_t::json, true, false);
+    parsed = nlohmann::json::sax_parse(text.begin(), text.end(), &builder, nlohmann::json::input_format_t::json, true,
+                                       false);
   } catch (const std::exception&) {
     parsed = false;
   }

@@ -21,7 +21,7 @@ struct JsonValue {
   enum class Kind : std::uint8_t { Null, Bool, Negative, Unsigned, Float, String, Array, Object, TooDeep };
   Kind kind = Kind::Null;
   bool boolean = false;
-  std::int64_t negative = 0;  // an integer token below zero
+  std::int64_t negative = 0;         // an integer token below zero
   std::uint64_t unsigned_value = 0;  // an integer token of zero or more
   std::string text;
   std::vector<JsonValue> items;

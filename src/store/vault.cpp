@@ -18,8 +18,7 @@ constexpr std::uint64_t file_time_per_second = 10000000ull;
 
 }  // namespace
 
-Result<std::string> seal_vault(std::span<const std::uint8_t> master_key,
-                               std::span<const std::uint8_t> password) {
+Result<std::string> seal_vault(std::span<const std::uint8_t> master_key, std::span<const std::uint8_t> password) {
   if (master_key.size() != master_key_size) return fail("The master key has the wrong size.");
   const SecureBuffer salt = random_bytes(vault_salt_size);
   auto key = derive_key(password, salt.span());
@@ -41,8 +40,7 @@ Result<SecureBuffer> unlock_vault(std::string_view vault_text, std::span<const s
   return std::move(*master);
 }
 
-Result<void> check_new_password(std::span<const std::uint8_t> password,
-                                std::span<const std::uint8_t> repeated) {
+Result<void> check_new_password(std::span<const std::uint8_t> password, std::span<const std::uint8_t> repeated) {
   if (password.empty()) return fail(std::string(msg_password_empty));
   if (!std::ranges::equal(password, repeated)) return fail(std::string(msg_passwords_differ));
   return {};

@@ -42,8 +42,7 @@ inline constexpr std::array<std::string_view, 3> forgotten_entries = {"vault.jso
 // The master key that vault.json's text holds for this password. A wrong
 // password and a damaged file cannot be told apart; both give
 // "That is not the password."
-[[nodiscard]] Result<SecureBuffer> unlock_vault(std::string_view vault_text,
-                                                std::span<const std::uint8_t> password);
+[[nodiscard]] Result<SecureBuffer> unlock_vault(std::string_view vault_text, std::span<const std::uint8_t> password);
 
 // The checks of a new password and its repetition, in the order the user
 // meets them: empty first, then different.
@@ -63,14 +62,12 @@ bool vault_exists(const std::string& data_folder);
 
 // Writes vault.json with the atomic write; the previous file stays intact
 // when anything fails.
-[[nodiscard]] Result<void> create_vault(const std::string& data_folder,
-                                        std::span<const std::uint8_t> master_key,
+[[nodiscard]] Result<void> create_vault(const std::string& data_folder, std::span<const std::uint8_t> master_key,
                                         std::span<const std::uint8_t> password);
 
 // The master key, or "That is not the password." for a wrong password and
 // for a missing, unreadable or damaged vault.json alike.
-[[nodiscard]] Result<SecureBuffer> open_vault(const std::string& data_folder,
-                                              std::span<const std::uint8_t> password);
+[[nodiscard]] Result<SecureBuffer> open_vault(const std::string& data_folder, std::span<const std::uint8_t> password);
 
 // Renames vault.json, session.dat and tabs (each one that exists) to their
 // backup names, all with one and the same time. A rename that fails does

@@ -49,8 +49,8 @@ PromptSpec remove_password_prompt() {
           .extra_text = std::nullopt};
 }
 
-Result<void> validate_unlock(void *context, std::span<const SecureBuffer> texts) {
-  auto &answer = *static_cast<UnlockAnswer *>(context);
+Result<void> validate_unlock(void* context, std::span<const SecureBuffer> texts) {
+  auto& answer = *static_cast<UnlockAnswer*>(context);
   answer.master.reset();
   if (!has_fields(texts, 1) || !answer.open) return fail(std::string(msg_not_the_password));
   auto master = answer.open(answer.data_folder, texts[0].span());
@@ -61,8 +61,8 @@ Result<void> validate_unlock(void *context, std::span<const SecureBuffer> texts)
   return {};
 }
 
-Result<void> validate_new_password(void *context, std::span<const SecureBuffer> texts) {
-  auto &answer = *static_cast<NewPasswordAnswer *>(context);
+Result<void> validate_new_password(void* context, std::span<const SecureBuffer> texts) {
+  auto& answer = *static_cast<NewPasswordAnswer*>(context);
   answer.password.reset();
   if (!has_fields(texts, 2)) return fail(std::string(msg_password_empty));
   if (auto checked = check_new_password(texts[0].span(), texts[1].span()); !checked) return checked;
@@ -70,8 +70,8 @@ Result<void> validate_new_password(void *context, std::span<const SecureBuffer> 
   return {};
 }
 
-Result<void> validate_password_change(void *context, std::span<const SecureBuffer> texts) {
-  auto &answer = *static_cast<ChangeAnswer *>(context);
+Result<void> validate_password_change(void* context, std::span<const SecureBuffer> texts) {
+  auto& answer = *static_cast<ChangeAnswer*>(context);
   answer.master.reset();
   answer.new_password.reset();
   if (!has_fields(texts, 3) || !answer.open) return fail(std::string(msg_not_the_current_password));

@@ -41,7 +41,7 @@ PromptSpec remove_password_prompt();
 
 // The master key that the vault in `data_folder` holds for `password`
 // (the Windows build passes open_vault).
-using VaultOpener = Result<SecureBuffer> (*)(const std::string &data_folder, std::span<const std::uint8_t> password);
+using VaultOpener = Result<SecureBuffer> (*)(const std::string& data_folder, std::span<const std::uint8_t> password);
 
 // Context of validate_unlock: where the vault is and how to open it; the
 // master key once a password opened it.
@@ -66,11 +66,11 @@ struct ChangeAnswer {
 };
 
 // One field, the password: it must open the vault.
-[[nodiscard]] Result<void> validate_unlock(void *context, std::span<const SecureBuffer> texts);
+[[nodiscard]] Result<void> validate_unlock(void* context, std::span<const SecureBuffer> texts);
 
 // Two fields, new and repeated: not empty, and the same bytes.
-[[nodiscard]] Result<void> validate_new_password(void *context, std::span<const SecureBuffer> texts);
+[[nodiscard]] Result<void> validate_new_password(void* context, std::span<const SecureBuffer> texts);
 
 // Three fields, current, new and repeated: the current one must open the
 // vault before the new one is looked at.
-[[nodiscard]] Result<void> validate_password_change(void *context, std::span<const SecureBuffer> texts);
+[[nodiscard]] Result<void> validate_password_change(void* context, std::span<const SecureBuffer> texts);

@@ -48,8 +48,8 @@ Result<SecureBuffer> open_vault(const std::string& data_folder, std::span<const 
 bool forget_vault(const std::string& data_folder) {
   FILETIME now{};
   ::GetSystemTimePreciseAsFileTime(&now);
-  const std::uint64_t seconds = unix_seconds_from_file_time(
-      (static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime);
+  const std::uint64_t seconds =
+      unix_seconds_from_file_time((static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime);
   bool all_moved = true;
   for (const std::string_view name : forgotten_entries) {
     const std::wstring from = path_in(data_folder, name);
@@ -65,7 +65,8 @@ bool forget_vault(const std::string& data_folder) {
 Result<void> delete_vault(const std::string& data_folder) {
   if (!::DeleteFileW(path_in(data_folder, vault_file_name).c_str())) {
     const DWORD error = ::GetLastError();
-    if (error != ERROR_FILE_NOT_FOUND) return fail("vault.json could not be deleted (error " + std::to_string(error) + ").");
+    if (error != ERROR_FILE_NOT_FOUND)
+      return fail("vault.json could not be deleted (error " + std::to_string(error) + ").");
   }
   return {};
 }

@@ -13,13 +13,13 @@
 #include <map>
 #include <tuple>
 
-#include "ui/window_classes.h"
 #include "base/handles.h"
 #include "base/utf.h"
 #include "ui/dialog_layout.h"
 #include "ui/dpi.h"
 #include "ui/secret_text.h"
 #include "ui/theme.h"
+#include "ui/window_classes.h"
 
 namespace {
 
@@ -159,23 +159,22 @@ HFONT dialog_font(std::uint32_t dpi, std::int32_t pixel_size, bool underline) {
   thread_local std::map<Key, HFONT> cache;
   const Key key{dpi, pixel_size, underline};
   if (auto found = cache.find(key); found != cache.end()) return found->second;
-  HFONT font = CreateFontW(scale_for_dpi(pixel_size, dpi), 0, 0, 0, FW_NORMAL, FALSE, underline ? TRUE : FALSE,
-                           FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
-                           DEFAULT_PITCH, L"Segoe UI");
+  HFONT font = CreateFontW(scale_for_dpi(pixel_size, dpi), 0, 0, 0, FW_NORMAL, FALSE, underline ? TRUE : FALSE, FALSE,
+                           DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH,
+                           L"Segoe UI");
   // A failure is not remembered, so a later call may still get the font.
   if (font) cache.emplace(key, font);
   return font;
 }
 
-std::expected<HWND, HRESULT> create_dialog_window(const wchar_t* class_name, std::string_view title,
-                                                  WNDPROC procedure, HWND owner, std::int32_t width,
-                                                  std::int32_t height) {
+std::expected<HWND, HRESULT> create_dialog_window(const wchar_t* class_name, std::string_view title, WNDPROC procedure,
+                                                  HWND owner, std::int32_t width, std::int32_t height) {
   // Registering a class that exists fails harmlessly.
   register_window_class({class_name, 0, procedure, true, true});
   const std::wstring wide_title = to_wide(title);
-  HWND window = CreateWindowExW(WS_EX_CONTROLPARENT, class_name, wide_title.c_str(), WS_CAPTION | WS_SYSMENU,
-                                CW_USEDEFAULT, CW_USEDEFAULT, width, height, owner, nullptr,
-                                GetModuleHandleW(nullptr), nullptr);
+  HWND window =
+      CreateWindowExW(WS_EX_CONTROLPARENT, class_name, wide_title.c_str(), WS_CAPTION | WS_SYSMENU, CW_USEDEFAULT,
+                      CW_USEDEFAULT, width, height, owner, nullptr, GetModuleHandleW(nullptr), nullptr);
   if (!window) {
     const DWORD error = GetLastError();
     return std::unexpected(HRESULT_FROM_WIN32(error ? error : ERROR_INVALID_WINDOW_HANDLE));
@@ -198,9 +197,9 @@ std::vector<HWND> create_controls(HWND window, std::span<const ControlSpec> spec
     const ControlClass cls = control_class(spec);
     const PixelRect r = scaled_rect(spec, dpi);
     const wchar_t* text = spec.kind == ControlKind::TextView || !spec.text ? L"" : spec.text;
-    HWND control = CreateWindowExW(cls.ex_style, cls.name, text, WS_CHILD | WS_VISIBLE | cls.style, r.x, r.y,
-                                   r.width, r.height, window,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
+    HWND control =
+        CreateWindowExW(cls.ex_style, cls.name, text, WS_CHILD | WS_VISIBLE | cls.style, r.x, r.y, r.width, r.height,
+                        window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
     if (control) finish_control(control, spec);
     handles.push_back(control);
   }

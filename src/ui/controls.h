@@ -28,8 +28,8 @@ HFONT dialog_font(std::uint32_t dpi, std::int32_t pixel_size, bool underline);
 // outer pixels at 96 DPI, scaled to the window's DPI, with the title bar in
 // the palette's colours. The error is the last error as an HRESULT.
 [[nodiscard]] std::expected<HWND, HRESULT> create_dialog_window(const wchar_t* class_name, std::string_view title,
-                                                  WNDPROC procedure, HWND owner, std::int32_t width,
-                                                  std::int32_t height);
+                                                                WNDPROC procedure, HWND owner, std::int32_t width,
+                                                                std::int32_t height);
 
 // One child per ControlSpec, in order (null where creation failed), with the
 // dialog fonts applied.

@@ -22,8 +22,7 @@ constexpr std::int32_t top_margin = 12;
 
 }  // namespace
 
-DialogLayout message_box_layout(const wchar_t* text, std::int32_t text_height,
-                                std::span<const std::wstring> buttons) {
+DialogLayout message_box_layout(const wchar_t* text, std::int32_t text_height, std::span<const std::wstring> buttons) {
   const std::int32_t h = text_height < MESSAGE_MIN_TEXT_HEIGHT ? MESSAGE_MIN_TEXT_HEIGHT : text_height;
   DialogLayout layout;
   layout.width = 390;

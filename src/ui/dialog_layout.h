@@ -39,8 +39,7 @@ inline constexpr std::int32_t MESSAGE_ICON_SIZE = 32;
 
 // `text` is the message (borrowed), `text_height` its wrapped height at
 // MESSAGE_TEXT_WIDTH; `buttons` are borrowed captions, left to right.
-DialogLayout message_box_layout(const wchar_t* text, std::int32_t text_height,
-                                std::span<const std::wstring> buttons);
+DialogLayout message_box_layout(const wchar_t* text, std::int32_t text_height, std::span<const std::wstring> buttons);
 
 // The answer a command id gives while a box with `button_count` buttons is
 // open: the index of the pressed button, the cancel value for IDCANCEL (Esc

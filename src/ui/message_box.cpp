@@ -8,11 +8,11 @@
 
 #include <optional>
 
-#include "ui/window_classes.h"
 #include "base/utf.h"
 #include "ui/controls.h"
 #include "ui/dialog_layout.h"
 #include "ui/dpi.h"
+#include "ui/window_classes.h"
 
 namespace {
 
@@ -58,8 +58,7 @@ LRESULT CALLBACK message_box_proc(HWND window, UINT message, WPARAM wparam, LPAR
 // comes first, a comctl32.dll beside the program never.
 HICON load_scaled_icon(HINSTANCE module, const wchar_t* name, int size) {
   using LoadIconWithScaleDownFn = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, int, HICON*);
-  static const HMODULE comctl =
-      LoadLibraryExW(L"comctl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);  // stays loaded
+  static const HMODULE comctl = LoadLibraryExW(L"comctl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);  // stays loaded
   if (comctl) {
     const auto load = reinterpret_cast<LoadIconWithScaleDownFn>(
         reinterpret_cast<void*>(GetProcAddress(comctl, "LoadIconWithScaleDown")));
@@ -114,8 +113,8 @@ std::size_t message_box(HWND owner, bool app_icon, std::string_view text, const 
   BoxSlot slot;
   slot.default_id = MESSAGE_FIRST_BUTTON_ID + static_cast<std::int32_t>(default_index);
 
-  auto created = create_dialog_window(MESSAGE_BOX_CLASS, "Nimbol", message_box_proc, owner, layout.width,
-                                      layout.height);
+  auto created =
+      create_dialog_window(MESSAGE_BOX_CLASS, "Nimbol", message_box_proc, owner, layout.width, layout.height);
   if (!created) return cancel_index;
   HWND window = *created;
   SetPropW(window, slot_property, &slot);

@@ -90,7 +90,8 @@ struct Fields {
   std::vector<SecureBuffer> read() const {
     std::vector<SecureBuffer> texts;
     texts.reserve(count);
-    for (std::size_t i = 0; i < count; ++i) texts.push_back(get_control_secret(window, PROMPT_FIRST_FIELD_ID + static_cast<int>(i)));
+    for (std::size_t i = 0; i < count; ++i)
+      texts.push_back(get_control_secret(window, PROMPT_FIRST_FIELD_ID + static_cast<int>(i)));
     return texts;
   }
 };
@@ -111,8 +112,8 @@ PromptResult password_prompt(HWND owner, const PromptSpec& spec, void* context, 
                                              .extra_text = spec.extra_text ? extra.c_str() : nullptr,
                                              .numeric = spec.numeric});
   PromptSlot slot;
-  auto created = create_dialog_window(PASSWORD_PROMPT_CLASS, spec.title, prompt_proc, owner, layout.width,
-                                      layout.height);
+  auto created =
+      create_dialog_window(PASSWORD_PROMPT_CLASS, spec.title, prompt_proc, owner, layout.width, layout.height);
   if (!created) return PromptResult::Cancelled;
   HWND window = *created;
   SetPropW(window, slot_property, &slot);

@@ -15,4 +15,5 @@ inline constexpr wchar_t PASSWORD_PROMPT_CLASS[] = L"NimbolPasswordWnd";
 // validator agrees; Cancelled for the cancel button, Esc, the close box, a
 // window that cannot be created or the end of the program; Extra for the
 // third button.
-[[nodiscard]] PromptResult password_prompt(HWND owner, const PromptSpec& spec, void* context, PromptValidator validator);
+[[nodiscard]] PromptResult password_prompt(HWND owner, const PromptSpec& spec, void* context,
+                                           PromptValidator validator);

@@ -15,12 +15,12 @@
 #include <string_view>
 #include <vector>
 
-#include "model/app_state.h"
-#include "ui/window_slots.h"
 #include "editor/suppress_change.h"
+#include "model/app_state.h"
 #include "store/settings_change.h"
 #include "ui/palette_values.h"
 #include "ui/theme_rules.h"
+#include "ui/window_slots.h"
 
 namespace {
 
@@ -80,9 +80,7 @@ void repaint_caption(HWND window) {
   SendMessageW(window, WM_NCACTIVATE, active ? TRUE : FALSE, 0);
 }
 
-void redraw_all(HWND window) {
-  RedrawWindow(window, nullptr, nullptr, RDW_ALLCHILDREN | RDW_ERASE | RDW_INVALIDATE);
-}
+void redraw_all(HWND window) { RedrawWindow(window, nullptr, nullptr, RDW_ALLCHILDREN | RDW_ERASE | RDW_INVALIDATE); }
 
 struct RecolourPass {
   HWND frame;

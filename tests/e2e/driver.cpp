@@ -36,8 +36,10 @@ std::wstring quote_argument(const std::wstring& arg) {
       ++backslashes;
       continue;
     }
-    if (c == L'"') out.append(backslashes * 2 + 1, L'\\');
-    else out.append(backslashes, L'\\');
+    if (c == L'"')
+      out.append(backslashes * 2 + 1, L'\\');
+    else
+      out.append(backslashes, L'\\');
     backslashes = 0;
     out.push_back(c);
   }
@@ -77,8 +79,7 @@ Process start_process(const std::vector<std::wstring>& args, const std::wstring&
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
   if (!CreateProcessW(nullptr, command_line.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
-                      environment.data(), working_dir.empty() ? nullptr : working_dir.c_str(), &startup,
-                      &info)) {
+                      environment.data(), working_dir.empty() ? nullptr : working_dir.c_str(), &startup, &info)) {
     return {};
   }
   CloseHandle(info.hThread);
@@ -161,8 +162,8 @@ void collect_descendants(HWND parent, std::wstring_view class_name, std::vector<
 
 std::string utf8(std::wstring_view text) {
   if (text.empty()) return {};
-  const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                    nullptr);
+  const int n =
+      WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
   std::string out(static_cast<std::size_t>(n), '\0');
   WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
   return out;
@@ -215,8 +216,8 @@ void write_file(const std::wstring& path, std::string_view bytes) {
 }
 
 std::optional<std::string> read_file(const std::wstring& path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return std::nullopt;
   std::string bytes;
   char buffer[65536];
@@ -318,9 +319,7 @@ void Window::post(UINT message, WPARAM wparam, LPARAM lparam) const {
 
 App::App(StartOptions options) : home_(std::make_shared<TempDir>()) { launch(std::move(options)); }
 
-App::App(const App& first_instance, StartOptions options) : home_(first_instance.home_) {
-  launch(std::move(options));
-}
+App::App(const App& first_instance, StartOptions options) : home_(first_instance.home_) { launch(std::move(options)); }
 
 void App::launch(StartOptions options) {
   app_data_ = home_->path() + L"\\AppData";
@@ -575,11 +574,13 @@ void OtherProgram::activate() {
   ShowWindow(window_, SW_SHOW);
   SetForegroundWindow(window_);
   // Our own window needs its messages handled to become active.
-  eventually([&] {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-    return GetForegroundWindow() == window_;
-  }, 3s);
+  eventually(
+      [&] {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        return GetForegroundWindow() == window_;
+      },
+      3s);
 }
 
 std::optional<DWORD> run_to_exit(const std::vector<std::wstring>& args, const std::wstring& app_data,
@@ -608,8 +609,8 @@ void set_registry_dword(std::wstring_view key, std::wstring_view value, DWORD da
 std::optional<DWORD> registry_dword(std::wstring_view key, std::wstring_view value) {
   DWORD data = 0;
   DWORD size = sizeof data;
-  if (RegGetValueW(HKEY_CURRENT_USER, std::wstring(key).c_str(), std::wstring(value).c_str(), RRF_RT_REG_DWORD,
-                   nullptr, &data, &size) != ERROR_SUCCESS) {
+  if (RegGetValueW(HKEY_CURRENT_USER, std::wstring(key).c_str(), std::wstring(value).c_str(), RRF_RT_REG_DWORD, nullptr,
+                   &data, &size) != ERROR_SUCCESS) {
     return std::nullopt;
   }
   return data;

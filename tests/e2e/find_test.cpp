@@ -108,9 +108,9 @@ TEST(FindBar, EnterShiftEnterF3AndShiftF3WrapAroundAndNotFoundIsSaid) {
   };
   // Each step selects a match other than the one before, so each is seen.
   const Step steps[] = {
-      {VK_RETURN, none, {0, 2}},   {VK_RETURN, none, {6, 8}},   {VK_RETURN, none, {12, 14}},
-      {VK_RETURN, none, {0, 2}},   {VK_RETURN, shift, {12, 14}}, {VK_RETURN, shift, {6, 8}},
-      {VK_F3, none, {12, 14}},     {VK_F3, none, {0, 2}},       {VK_F3, shift, {12, 14}},
+      {VK_RETURN, none, {0, 2}}, {VK_RETURN, none, {6, 8}},    {VK_RETURN, none, {12, 14}},
+      {VK_RETURN, none, {0, 2}}, {VK_RETURN, shift, {12, 14}}, {VK_RETURN, shift, {6, 8}},
+      {VK_F3, none, {12, 14}},   {VK_F3, none, {0, 2}},        {VK_F3, shift, {12, 14}},
   };
   for (const Step& s : steps) {
     app.press(s.key, s.modifiers);

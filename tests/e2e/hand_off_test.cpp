@@ -32,8 +32,8 @@ class ClosingInstance {
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = L"NimbolHandOff";
     RegisterClassExW(&wc);
-    window_ = CreateWindowExW(0, L"NimbolHandOff", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance,
-                              nullptr);
+    window_ =
+        CreateWindowExW(0, L"NimbolHandOff", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
     EXPECT_NE(window_, nullptr);
     offers_ = 0;
   }

@@ -15,9 +15,8 @@ using namespace e2e;
 
 bool has_temporary_file(const std::wstring& folder) {
   const std::vector<std::wstring> names = list_folder(folder);
-  return std::any_of(names.begin(), names.end(), [](const std::wstring& name) {
-    return name.size() > 12 && name.ends_with(L".nimbol-save");
-  });
+  return std::any_of(names.begin(), names.end(),
+                     [](const std::wstring& name) { return name.size() > 12 && name.ends_with(L".nimbol-save"); });
 }
 
 bool shows_text(const Window& window, const std::wstring& text) {
@@ -47,8 +46,18 @@ TEST(Saving, CtrlSWritesTheFileInTheEncodingAndLineEndsItCameWith) {
     std::string after;
   };
   const Case cases[] = {
-      {L"bom-lf.txt", "\xEF\xBB\xBF" "first\nsecond\n", "\xEF\xBB\xBF" "first\nsecond\nthird\n"},
-      {L"utf16.txt", std::string("\xFF\xFE" "a\0\r\0\n\0", 8), std::string("\xFF\xFE" "a\0\r\0\n\0t\0h\0i\0r\0d\0\r\0\n\0", 22)},
+      {L"bom-lf.txt",
+       "\xEF\xBB\xBF"
+       "first\nsecond\n",
+       "\xEF\xBB\xBF"
+       "first\nsecond\nthird\n"},
+      {L"utf16.txt",
+       std::string("\xFF\xFE"
+                   "a\0\r\0\n\0",
+                   8),
+       std::string("\xFF\xFE"
+                   "a\0\r\0\n\0t\0h\0i\0r\0d\0\r\0\n\0",
+                   22)},
       {L"mac.txt", "first\rsecond\r", "first\rsecond\rthird\r"},
   };
   for (const Case& c : cases) {

@@ -25,9 +25,9 @@ std::vector<std::string> keys_of(const ordered_json& object) {
 }
 
 const std::vector<std::string> key_order = {
-    "theme", "word_wrap", "always_on_top", "font_face", "font_size", "zoom", "print_labels", "window",
-    "hide_text", "reveal", "reveal_key", "mask", "idle_seconds", "hide_from_capture", "password_relock",
-    "relock_minutes"};
+    "theme",           "word_wrap",     "always_on_top", "font_face",  "font_size", "zoom",         "print_labels",
+    "window",          "hide_text",     "reveal",        "reveal_key", "mask",      "idle_seconds", "hide_from_capture",
+    "password_relock", "relock_minutes"};
 
 TEST(SettingsFile, AKnownValueSurvivesACloseAndAnUnknownKeyDoesNot) {
   App app({.config = R"({"zoom": 150, "unknown": 1})"});

@@ -10,13 +10,13 @@ namespace {
 using namespace e2e;
 
 bool covered(const App& app) {
-  return app.veil().visible() && !app.tab_strip().visible() && !app.status_bar().visible() &&
-         !app.active_editor() && app.title() == L"Nimbol";
+  return app.veil().visible() && !app.tab_strip().visible() && !app.status_bar().visible() && !app.active_editor() &&
+         app.title() == L"Nimbol";
 }
 
 bool shown(const App& app) {
-  return !app.veil().visible() && app.tab_strip().visible() && app.status_bar().visible() &&
-         app.active_editor() && app.title() != L"Nimbol";
+  return !app.veil().visible() && app.tab_strip().visible() && app.status_bar().visible() && app.active_editor() &&
+         app.title() != L"Nimbol";
 }
 
 TEST(Veil, LosingActivationToAnotherProgramCoversAndSwitchingBackReveals) {

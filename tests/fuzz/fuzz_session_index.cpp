@@ -27,10 +27,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::size_t i = 0; i < index->tabs.size() && i < 64; ++i) {
     const std::uint64_t id = index->tabs[i].id;
     switch (id % 4) {
-      case 0: files.push_back({tab_file_name(id), SecureBuffer(std::string_view("text"))}); break;
-      case 1: files.push_back({tab_file_name(id), std::nullopt}); break;
-      case 2: files.push_back({tab_file_name(id), SecureBuffer(std::string_view("\xff"))}); break;
-      default: break;
+      case 0:
+        files.push_back({tab_file_name(id), SecureBuffer(std::string_view("text"))});
+        break;
+      case 1:
+        files.push_back({tab_file_name(id), std::nullopt});
+        break;
+      case 2:
+        files.push_back({tab_file_name(id), SecureBuffer(std::string_view("\xff"))});
+        break;
+      default:
+        break;
     }
   }
   const RestorePlan plan = plan_restore(std::move(*index), std::move(files));

@@ -32,7 +32,8 @@ TEST(CommandLine, SplitsLikeTheCRuntime) {
       {L"nimbol.exe a\\\\\\\"b", {L"nimbol.exe", L"a\\\"b"}},
       {L"nimbol.exe \"a\\\" b\"", {L"nimbol.exe", L"a\" b"}},
       // Backslashes anywhere else are literal, however many.
-      {L"nimbol.exe C:\\dir\\\\file.txt \\\\server\\share\\", {L"nimbol.exe", L"C:\\dir\\\\file.txt", L"\\\\server\\share\\"}},
+      {L"nimbol.exe C:\\dir\\\\file.txt \\\\server\\share\\",
+       {L"nimbol.exe", L"C:\\dir\\\\file.txt", L"\\\\server\\share\\"}},
       {L"nimbol.exe \"C:\\Program Files\\\\\"", {L"nimbol.exe", L"C:\\Program Files\\"}},
   };
   for (const auto& c : cases) {

@@ -43,8 +43,7 @@ TEST(DeriveKey, GivesTheReferenceArgon2idBytes) {
   Bytes ascending(16);
   for (std::size_t i = 0; i < ascending.size(); ++i) ascending[i] = static_cast<std::uint8_t>(i);
   const Case cases[] = {
-      {"correct horse battery staple", ascending,
-       "818259b6310026a8e0dbac5d2e6927abcfdb07b32258fac4f61b18b80f929085"},
+      {"correct horse battery staple", ascending, "818259b6310026a8e0dbac5d2e6927abcfdb07b32258fac4f61b18b80f929085"},
       {"p\xc3\xa4ssw\xc3\xb6rd \xe2\x9c\x93 \xe5\xaf\x86\xe7\xa0\x81 \xf0\x9f\x94\x91", bytes_of("saltsalt"),
        "ada373f2854ada8c3ab236c64b42cbd4a4e37d6183cd6010531d7c093f122f4a"},
   };
@@ -63,19 +62,19 @@ TEST(DeriveKey, EqualsTheReferenceLibraryOnAssortedInputs) {
     Bytes salt;
   };
   const Case cases[] = {
-      {"x", counting(8, 1)},                                     // shortest salt allowed
-      {"hunter2", counting(16, 200)},                            // the usual salt size
+      {"x", counting(8, 1)},                                                                    // shortest salt allowed
+      {"hunter2", counting(16, 200)},                                                           // the usual salt size
       {"\xce\xb1\xce\xb2\xce\xb3 \xe6\x97\xa5\xe6\x9c\xac \xf0\x9f\x98\x80", counting(16, 3)},  // non-ASCII
-      {std::string(5000, 'k') + "end", counting(16, 9)},        // far longer than a block
-      {with_nul, counting(64, 5)},                               // bytes, not a C string; long salt
+      {std::string(5000, 'k') + "end", counting(16, 9)},  // far longer than a block
+      {with_nul, counting(64, 5)},                        // bytes, not a C string; long salt
   };
   for (const auto& c : cases) {
     const Bytes password = bytes_of(c.password);
     auto ours = derive_key(password, c.salt);
     ASSERT_TRUE(ours.has_value()) << ours.error();
     std::uint8_t reference[32];
-    ASSERT_EQ(argon2id_hash_raw(2, 19456, 1, password.data(), password.size(), c.salt.data(), c.salt.size(),
-                                reference, sizeof reference),
+    ASSERT_EQ(argon2id_hash_raw(2, 19456, 1, password.data(), password.size(), c.salt.data(), c.salt.size(), reference,
+                                sizeof reference),
               ARGON2_OK);
     EXPECT_EQ(hex_of(*ours), to_hex(reference)) << "password of " << password.size() << " bytes";
   }
@@ -167,13 +166,17 @@ TEST(OpenSealed, NeverOpensBlobsTooShortForNonceAndTag) {
 // of the standard construction, so any other GCM implementation reads it.
 TEST(OpenSealed, ReadsStandardGcmKnownAnswers) {
   const Bytes zero_key(32, 0);
-  const Bytes empty_blob = unhex("000000000000000000000000" "530f8afbc74536b9a963b4f1c4cb738b");
+  const Bytes empty_blob = unhex(
+      "000000000000000000000000"
+      "530f8afbc74536b9a963b4f1c4cb738b");
   auto empty = open_sealed(zero_key, empty_blob);
   ASSERT_TRUE(empty.has_value());
   EXPECT_TRUE(empty->empty());
 
-  const Bytes block_blob = unhex("000000000000000000000000" "cea7403d4d606b6e074ec5d3baf39d18"
-                                 "d0d1c8a799996bf0265b98b5d48ab919");
+  const Bytes block_blob = unhex(
+      "000000000000000000000000"
+      "cea7403d4d606b6e074ec5d3baf39d18"
+      "d0d1c8a799996bf0265b98b5d48ab919");
   auto block = open_sealed(zero_key, block_blob);
   ASSERT_TRUE(block.has_value());
   EXPECT_EQ(Bytes(block->span().begin(), block->span().end()), Bytes(16, 0));

@@ -83,9 +83,9 @@ TEST(MessageBoxLayout, CommandIdsMapToAnswers) {
       {5002, 3, 2, 2},
       {5002, 2, 2, std::nullopt},  // no third button: ignored
       {4999, 2, 1, std::nullopt},
-      {2, 2, 2, 2},                // Esc or close box: the cancel value, even one that names no button
+      {2, 2, 2, 2},  // Esc or close box: the cancel value, even one that names no button
       {2, 3, 2, 2},
-      {1, 2, 1, std::nullopt},     // IDOK is no button of ours
+      {1, 2, 1, std::nullopt},  // IDOK is no button of ours
       {0, 1, 0, std::nullopt},
       {-1, 1, 0, std::nullopt},
   };
@@ -96,8 +96,11 @@ TEST(MessageBoxLayout, CommandIdsMapToAnswers) {
 
 TEST(PromptLayout, OneFieldWithExtraButton) {
   const std::vector<std::wstring> labels = {L"Password:"};
-  const DialogLayout layout = prompt_layout(
-      {.labels = labels, .ok_text = L"Unlock", .cancel_text = L"Exit", .extra_text = L"Forgot It...", .numeric = false});
+  const DialogLayout layout = prompt_layout({.labels = labels,
+                                             .ok_text = L"Unlock",
+                                             .cancel_text = L"Exit",
+                                             .extra_text = L"Forgot It...",
+                                             .numeric = false});
   EXPECT_EQ(outer(layout, 96), (PixelRect{0, 0, 340, 172}));
   EXPECT_EQ(outer(layout, 144), (PixelRect{0, 0, 510, 258}));
   expect_controls(layout, 96,
@@ -158,10 +161,10 @@ TEST(SecretText, ConvertsUtf16LikeTheRestOfTheProgram) {
       {L"pass", {'p', 'a', 's', 's'}},
       {std::wstring{wchar_t(0x00E9)}, {0xC3, 0xA9}},
       {std::wstring{wchar_t(0x20AC)}, {0xE2, 0x82, 0xAC}},
-      {std::wstring{wchar_t(0xD83D), wchar_t(0xDE00)}, {0xF0, 0x9F, 0x98, 0x80}},  // a pair
-      {std::wstring{wchar_t(0xD83D), L'x'}, {0xEF, 0xBF, 0xBD, 'x'}},             // lone high
-      {std::wstring{wchar_t(0xDE00)}, {0xEF, 0xBF, 0xBD}},                         // lone low
-      {std::wstring{L'a', wchar_t(0xD83D)}, {'a', 0xEF, 0xBF, 0xBD}},              // cut at the end
+      {std::wstring{wchar_t(0xD83D), wchar_t(0xDE00)}, {0xF0, 0x9F, 0x98, 0x80}},              // a pair
+      {std::wstring{wchar_t(0xD83D), L'x'}, {0xEF, 0xBF, 0xBD, 'x'}},                          // lone high
+      {std::wstring{wchar_t(0xDE00)}, {0xEF, 0xBF, 0xBD}},                                     // lone low
+      {std::wstring{L'a', wchar_t(0xD83D)}, {'a', 0xEF, 0xBF, 0xBD}},                          // cut at the end
       {std::wstring{wchar_t(0xDE00), wchar_t(0xD83D)}, {0xEF, 0xBF, 0xBD, 0xEF, 0xBF, 0xBD}},  // wrong order
   };
   for (const Case& c : cases) {

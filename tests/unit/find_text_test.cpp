@@ -47,7 +47,12 @@ TEST(FindText, ReplaceAllWalksTheTextCharacterByCharacter) {
       // U+023A: two bytes whose lower case, U+2C65, takes three.
       {"a lower case longer in bytes", "\xC8\xBA\xC8\xBA!", "\xE2\xB1\xA5", "o", false, "oo!", 2},
       // U+1E9E capital sharp s lowers to U+00DF.
-      {"sharp s", "STRA\xE1\xBA\x9E" "E", "stra\xC3\x9F" "e", "road", false, "road", 1},
+      {"sharp s",
+       "STRA\xE1\xBA\x9E"
+       "E",
+       "stra\xC3\x9F"
+       "e",
+       "road", false, "road", 1},
       // U+0130 lowers to two characters, i and U+0307, so it matches
       // neither i nor that pair: one character is compared with one.
       {"dotted capital I, one to one", "\xC4\xB0 i I i\xCC\x87", "\xC4\xB0", "#", false, "# i I i\xCC\x87", 1},
@@ -57,7 +62,15 @@ TEST(FindText, ReplaceAllWalksTheTextCharacterByCharacter) {
       {"astral letters", "\xF0\x90\x90\x80\xF0\x90\x90\xA8", "\xF0\x90\x90\xA8", "d", false, "dd", 2},
       {"final sigma is not sigma", "\xCE\xA3\xCF\x82", "\xCF\x83", "s", false, "s\xCF\x82", 1},
       // The editor never hands out invalid UTF-8; should it, no byte is lost.
-      {"unreadable bytes stay", "a\xFF" "b\xE2\x82" "a", "a", "x", true, "x\xFF" "b\xE2\x82" "x", 2},
+      {"unreadable bytes stay",
+       "a\xFF"
+       "b\xE2\x82"
+       "a",
+       "a", "x", true,
+       "x\xFF"
+       "b\xE2\x82"
+       "x",
+       2},
   };
   for (const Case& c : cases) {
     const ReplacedText out = replace_matches(c.text, c.find, c.replacement, c.match_case);

@@ -52,9 +52,12 @@ TEST(FontChoiceFace, TheChosenFaceEndsAtTheFirstNulOrFillsTheField) {
       {"rest after the NUL is ignored", padded(std::wstring(L"Arial\0junk", 10)), "Arial"},
       {"no NUL: all 32 units", std::wstring(32, L'z'), std::string(32, 'z')},
       {"empty", padded(L""), ""},
-      {"non-ASCII", padded(L"\u6E38\u30B4\u30B7\u30C3\u30AF"), "\xE6\xB8\xB8\xE3\x82\xB4\xE3\x82\xB7\xE3\x83\x83\xE3\x82\xAF"},
+      {"non-ASCII", padded(L"\u6E38\u30B4\u30B7\u30C3\u30AF"),
+       "\xE6\xB8\xB8\xE3\x82\xB4\xE3\x82\xB7\xE3\x83\x83\xE3\x82\xAF"},
       {"astral pair", padded(std::wstring(L"A") + L'\xD834' + L'\xDD1E'), "A\xF0\x9D\x84\x9E"},
-      {"lone high surrogate", padded(std::wstring(L"A") + L'\xD834' + L"B"), "A\xEF\xBF\xBD" "B"},
+      {"lone high surrogate", padded(std::wstring(L"A") + L'\xD834' + L"B"),
+       "A\xEF\xBF\xBD"
+       "B"},
       {"lone low surrogate last", std::wstring(31, L'q') + L'\xDD1E', std::string(31, 'q') + "\xEF\xBF\xBD"},
   };
   for (const Case& c : cases) {
@@ -76,11 +79,20 @@ TEST(FontChoiceSize, TenthsBecomeWholePointsAndNothingBelowOne) {
     std::int32_t points;
   };
   const Case cases[] = {
-      {110, 11}, {119, 11}, {120, 12}, {725, 72},
-      {20, 2}, {29, 2},            // two points and more are kept
-      {19, 1}, {10, 1}, {9, 1},    // below two points: one
-      {0, 1}, {-5, 1}, {-30, 1},   // nonsense from the dialog still gives a usable size
-      {INT_MAX, INT_MAX / 10}, {INT_MIN, 1},
+      {110, 11},
+      {119, 11},
+      {120, 12},
+      {725, 72},
+      {20, 2},
+      {29, 2},  // two points and more are kept
+      {19, 1},
+      {10, 1},
+      {9, 1},  // below two points: one
+      {0, 1},
+      {-5, 1},
+      {-30, 1},  // nonsense from the dialog still gives a usable size
+      {INT_MAX, INT_MAX / 10},
+      {INT_MIN, 1},
   };
   for (const Case& c : cases) EXPECT_EQ(points_from_tenths(c.tenths), c.points) << c.tenths;
 }

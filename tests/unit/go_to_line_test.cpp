@@ -46,9 +46,11 @@ TEST(GoToLine, TheEnteredTextBecomesTheStartOfThatLine) {
       {"-", std::nullopt, type_a_number},
       {"2147483648", std::nullopt, type_a_number},
       {"99999999999999999999999", std::nullopt, type_a_number},
-      {"\xE2\x88\x92" "3", std::nullopt, type_a_number},  // U+2212 MINUS SIGN
-      {"\xD9\xA3", std::nullopt, type_a_number},          // ARABIC-INDIC DIGIT THREE
-      {"\xEF\xBC\x97", std::nullopt, type_a_number},      // FULLWIDTH DIGIT SEVEN
+      {"\xE2\x88\x92"
+       "3",
+       std::nullopt, type_a_number},                  // U+2212 MINUS SIGN
+      {"\xD9\xA3", std::nullopt, type_a_number},      // ARABIC-INDIC DIGIT THREE
+      {"\xEF\xBC\x97", std::nullopt, type_a_number},  // FULLWIDTH DIGIT SEVEN
       {"7\xFF", std::nullopt, type_a_number},
   };
   for (const Case& c : cases) {

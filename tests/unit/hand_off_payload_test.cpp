@@ -40,7 +40,8 @@ TEST(HandOffPayload, OddBytesAndBrokenSurrogatesDoNotBreakTheReceiver) {
   EXPECT_TRUE(decode_hand_off(std::vector<std::uint8_t>{'x'}).empty());
   // An unpaired surrogate arrives as U+FFFD.
   EXPECT_EQ(decode_hand_off(bytes_of(std::wstring{L'a', wchar_t(0xD800), L'b'})),
-            (std::vector<std::string>{"a\xEF\xBF\xBD" "b"}));
+            (std::vector<std::string>{"a\xEF\xBF\xBD"
+                                      "b"}));
   // And the sender replaces one before it leaves.
   EXPECT_EQ(encode_hand_off({std::wstring{wchar_t(0xDC00)}}), std::wstring(1, wchar_t(0xFFFD)));
 }

@@ -139,28 +139,40 @@ TEST(MenuModel, ChecksAndGrayFollowTheFacts) {
     std::vector<std::pair<std::string, std::string>> looks;
   };
   const Case cases[] = {
-      {"with a selection", [](MainMenuFacts& f) { f.edit.has_selection = true; },
+      {"with a selection",
+       [](MainMenuFacts& f) { f.edit.has_selection = true; },
        {{"Cut", "enabled"}, {"Copy", "enabled"}, {"Delete", "enabled"}, {"Undo", "grayed"}}},
-      {"after typing", [](MainMenuFacts& f) { f.edit.can_undo = true; },
+      {"after typing",
+       [](MainMenuFacts& f) { f.edit.can_undo = true; },
        {{"Undo", "enabled"}, {"Redo", "grayed"}, {"Cut", "grayed"}}},
-      {"after an undo", [](MainMenuFacts& f) { f.edit.can_undo = f.edit.can_redo = true; },
+      {"after an undo",
+       [](MainMenuFacts& f) { f.edit.can_undo = f.edit.can_redo = true; },
        {{"Undo", "enabled"}, {"Redo", "enabled"}}},
       {"no active tab, whatever the last editor said",
-       [](MainMenuFacts& f) { f.edit = {false, true, true, true}; },
-       {{"Undo", "grayed"}, {"Redo", "grayed"}, {"Cut", "grayed"}, {"Copy", "grayed"},
-        {"Delete", "grayed"}, {"Paste", "enabled"}, {"Time/Date", "enabled"}, {"Find...", "enabled"},
+       [](MainMenuFacts& f) {
+         f.edit = {false, true, true, true};
+       },
+       {{"Undo", "grayed"},
+        {"Redo", "grayed"},
+        {"Cut", "grayed"},
+        {"Copy", "grayed"},
+        {"Delete", "grayed"},
+        {"Paste", "enabled"},
+        {"Time/Date", "enabled"},
+        {"Find...", "enabled"},
         {"Go To Line...", "enabled"}}},
-      {"theme Dark", [](MainMenuFacts& f) { f.theme = Theme::Dark; },
+      {"theme Dark",
+       [](MainMenuFacts& f) { f.theme = Theme::Dark; },
        {{"System", "enabled"}, {"Light", "enabled"}, {"Dark", "checked"}}},
-      {"theme Light", [](MainMenuFacts& f) { f.theme = Theme::Light; },
+      {"theme Light",
+       [](MainMenuFacts& f) { f.theme = Theme::Light; },
        {{"System", "enabled"}, {"Light", "checked"}, {"Dark", "enabled"}}},
       {"toggles the other way",
        [](MainMenuFacts& f) {
          f.word_wrap = f.print_labels = false;
          f.always_on_top = true;
        },
-       {{"Word Wrap", "enabled"}, {"Print File Name and Page Number", "enabled"},
-        {"Always on Top", "checked"}}},
+       {{"Word Wrap", "enabled"}, {"Print File Name and Page Number", "enabled"}, {"Always on Top", "checked"}}},
   };
   for (const Case& c : cases) {
     MainMenuFacts facts = fresh();

@@ -66,22 +66,57 @@ TEST(SavePlan, TheSafeWriteRunsItsStepsInOrderAndReportsTheRightError) {
   };
   const Case cases[] = {
       {"a new file is moved into place", 0, false, 0, 0, 0, 0, {"write", "exists", "move", "remove"}},
-      {"a new file that cannot be moved there", 0, false, ACCESS_DENIED, 0, 0, ACCESS_DENIED,
+      {"a new file that cannot be moved there",
+       0,
+       false,
+       ACCESS_DENIED,
+       0,
+       0,
+       ACCESS_DENIED,
        {"write", "exists", "move", "remove"}},
-      {"an existing file is replaced, then flushed", 0, true, 0, 0, 0, 0,
+      {"an existing file is replaced, then flushed",
+       0,
+       true,
+       0,
+       0,
+       0,
+       0,
        {"write", "exists", "replace", "flush", "remove"}},
-      {"a failed flush after the replacement fails the save", 0, true, 0, 0, ACCESS_DENIED, ACCESS_DENIED,
+      {"a failed flush after the replacement fails the save",
+       0,
+       true,
+       0,
+       0,
+       ACCESS_DENIED,
+       ACCESS_DENIED,
        {"write", "exists", "replace", "flush", "remove"}},
-      {"a failed replacement falls back to the move", 0, true, 0, UNABLE_TO_REMOVE_REPLACED, 0, 0,
+      {"a failed replacement falls back to the move",
+       0,
+       true,
+       0,
+       UNABLE_TO_REMOVE_REPLACED,
+       0,
+       0,
        {"write", "exists", "replace", "move", "remove"}},
-      {"when both fail, the replacement's error is the one shown", 0, true, NOT_SAME_DEVICE,
-       UNABLE_TO_REMOVE_REPLACED, 0, UNABLE_TO_REMOVE_REPLACED,
+      {"when both fail, the replacement's error is the one shown",
+       0,
+       true,
+       NOT_SAME_DEVICE,
+       UNABLE_TO_REMOVE_REPLACED,
+       0,
+       UNABLE_TO_REMOVE_REPLACED,
        {"write", "exists", "replace", "move", "exists", "remove"}},
-      {"when both fail and the target is gone, the temporary file is all there is and stays", 0, true,
-       ACCESS_DENIED, UNABLE_TO_MOVE_REPLACEMENT, 0, UNABLE_TO_MOVE_REPLACEMENT,
-       {"write", "exists", "replace", "move", "exists"}, false, true},
-      {"a failed temporary write never touches the target", DISK_FULL, true, 0, 0, 0, DISK_FULL,
-       {"write", "remove"}},
+      {"when both fail and the target is gone, the temporary file is all there is and stays",
+       0,
+       true,
+       ACCESS_DENIED,
+       UNABLE_TO_MOVE_REPLACEMENT,
+       0,
+       UNABLE_TO_MOVE_REPLACEMENT,
+       {"write", "exists", "replace", "move", "exists"},
+       false,
+       true},
+      {"a failed temporary write never touches the target", DISK_FULL, true, 0, 0, 0, DISK_FULL, {"write", "remove"}},
   };
   for (const Case& c : cases) {
     ScriptedFiles files;
@@ -101,7 +136,8 @@ TEST(SavePlan, TheSafeWriteRunsItsStepsInOrderAndReportsTheRightError) {
 TEST(SavePlan, TheTemporaryFileSitsBesideTheTargetUnderItsWholeName) {
   EXPECT_EQ(temporary_save_path("C:\\Notes\\notes.txt"), "C:\\Notes\\notes.txt.nimbol-save");
   EXPECT_EQ(temporary_save_path("C:\\Notes\\README"), "C:\\Notes\\README.nimbol-save");
-  EXPECT_EQ(temporary_save_path("\\\\server\\share\\\xC3\x84rger.md"), "\\\\server\\share\\\xC3\x84rger.md.nimbol-save");
+  EXPECT_EQ(temporary_save_path("\\\\server\\share\\\xC3\x84rger.md"),
+            "\\\\server\\share\\\xC3\x84rger.md.nimbol-save");
 }
 
 // ---- the bytes ----
@@ -122,8 +158,10 @@ TEST(SavePlan, TheFileGetsUniformLineEndsInTheTabsEncoding) {
       {Eol::Lf, Encoding::Utf8, "one\ntwo\nthree\nfour"},
       {Eol::Cr, Encoding::Utf8, "one\rtwo\rthree\rfour"},
       {Eol::CrLf, Encoding::Utf8Bom, "\xEF\xBB\xBFone\r\ntwo\r\nthree\r\nfour"},
-      {Eol::Lf, Encoding::Utf16Le, std::string("\xFF\xFEo\0n\0e\0\n\0t\0w\0o\0\n\0t\0h\0r\0e\0e\0\n\0f\0o\0u\0r\0", 38)},
-      {Eol::Cr, Encoding::Utf16Be, std::string("\xFE\xFF\0o\0n\0e\0\r\0t\0w\0o\0\r\0t\0h\0r\0e\0e\0\r\0f\0o\0u\0r", 38)},
+      {Eol::Lf, Encoding::Utf16Le,
+       std::string("\xFF\xFEo\0n\0e\0\n\0t\0w\0o\0\n\0t\0h\0r\0e\0e\0\n\0f\0o\0u\0r\0", 38)},
+      {Eol::Cr, Encoding::Utf16Be,
+       std::string("\xFE\xFF\0o\0n\0e\0\r\0t\0w\0o\0\r\0t\0h\0r\0e\0e\0\r\0f\0o\0u\0r", 38)},
       {Eol::CrLf, Encoding::Ansi, "one\r\ntwo\r\nthree\r\nfour"},
   };
   for (const Case& c : cases) {

@@ -14,9 +14,7 @@ namespace {
 
 constexpr std::uint64_t max_id = std::numeric_limits<std::uint64_t>::max();
 
-StoredTabFile readable(std::string name, std::string_view text) {
-  return {std::move(name), SecureBuffer(text)};
-}
+StoredTabFile readable(std::string name, std::string_view text) { return {std::move(name), SecureBuffer(text)}; }
 StoredTabFile unreadable(std::string name) { return {std::move(name), std::nullopt}; }
 
 Entry entry(std::uint64_t id, std::optional<std::string> path = std::nullopt) {
@@ -42,8 +40,8 @@ struct Planned {
 std::vector<Planned> summary(const RestorePlan& plan) {
   std::vector<Planned> out;
   for (const auto& tab : plan.tabs) {
-    out.push_back({tab.id, tab.entry ? std::optional(tab.entry->id) : std::nullopt, tab.source,
-                   std::string(tab.text.view())});
+    out.push_back(
+        {tab.id, tab.entry ? std::optional(tab.entry->id) : std::nullopt, tab.source, std::string(tab.text.view())});
   }
   return out;
 }
@@ -59,13 +57,32 @@ TEST(TabFileName, NamesAndIdsOfTabFiles) {
     std::optional<std::uint64_t> id;
   };
   const Case cases[] = {
-      {"7.dat", 7}, {"007.dat", 7}, {"+7.dat", 7}, {"+007.dat", 7}, {"0.dat", 0},
-      {"18446744073709551615.dat", max_id}, {"000000000000000000000018446744073709551615.dat", max_id},
-      {"18446744073709551616.dat", std::nullopt}, {"99999999999999999999.dat", std::nullopt},
-      {"a.dat", std::nullopt}, {"7.txt", std::nullopt}, {"-7.dat", std::nullopt}, {"+.dat", std::nullopt},
-      {".dat", std::nullopt}, {"++7.dat", std::nullopt}, {"7.dat.tmp", std::nullopt}, {"7.DAT", std::nullopt},
-      {"7 .dat", std::nullopt}, {" 7.dat", std::nullopt}, {"7a.dat", std::nullopt}, {"0x7.dat", std::nullopt},
-      {"7.dat.", std::nullopt}, {"7", std::nullopt}, {".", std::nullopt}, {"..", std::nullopt}, {"", std::nullopt},
+      {"7.dat", 7},
+      {"007.dat", 7},
+      {"+7.dat", 7},
+      {"+007.dat", 7},
+      {"0.dat", 0},
+      {"18446744073709551615.dat", max_id},
+      {"000000000000000000000018446744073709551615.dat", max_id},
+      {"18446744073709551616.dat", std::nullopt},
+      {"99999999999999999999.dat", std::nullopt},
+      {"a.dat", std::nullopt},
+      {"7.txt", std::nullopt},
+      {"-7.dat", std::nullopt},
+      {"+.dat", std::nullopt},
+      {".dat", std::nullopt},
+      {"++7.dat", std::nullopt},
+      {"7.dat.tmp", std::nullopt},
+      {"7.DAT", std::nullopt},
+      {"7 .dat", std::nullopt},
+      {" 7.dat", std::nullopt},
+      {"7a.dat", std::nullopt},
+      {"0x7.dat", std::nullopt},
+      {"7.dat.", std::nullopt},
+      {"7", std::nullopt},
+      {".", std::nullopt},
+      {"..", std::nullopt},
+      {"", std::nullopt},
   };
   for (const auto& c : cases) EXPECT_EQ(tab_file_id(c.name), c.id) << c.name;
   EXPECT_EQ(tab_file_name(7), "7.dat");
@@ -74,8 +91,8 @@ TEST(TabFileName, NamesAndIdsOfTabFiles) {
 }
 
 TEST(RestorePlan, WithoutAnIndexTheStoredTextsComeBackInIdOrder) {
-  const RestorePlan plan = plan_restore(std::nullopt, files(readable("9.dat", "nine"), readable("notes.txt", "x"),
-                                                            readable("3.dat", "three")));
+  const RestorePlan plan = plan_restore(
+      std::nullopt, files(readable("9.dat", "nine"), readable("notes.txt", "x"), readable("3.dat", "three")));
   EXPECT_EQ(summary(plan), (std::vector<Planned>{{3, std::nullopt, RestoreSource::StoredText, "three"},
                                                  {9, std::nullopt, RestoreSource::StoredText, "nine"}}));
   EXPECT_EQ(plan.next_id, 10u);
@@ -90,8 +107,7 @@ TEST(RestorePlan, NothingStoredStartsFromIdOne) {
 }
 
 TEST(RestorePlan, EntriesComeBackInOrderWithTheirTextThenTheOrphans) {
-  Index index{.active = 1,
-              .tabs = {entry(5, "C:\\clean.txt"), entry(2), entry(8, "C:\\edited.txt"), entry(4)}};
+  Index index{.active = 1, .tabs = {entry(5, "C:\\clean.txt"), entry(2), entry(8, "C:\\edited.txt"), entry(4)}};
   const RestorePlan plan = plan_restore(index, files(readable("8.dat", "edited"), readable("2.dat", "two"),
                                                      readable("6.dat", "orphan six"), readable("1.dat", "orphan one")));
   EXPECT_EQ(summary(plan), (std::vector<Planned>{
@@ -112,9 +128,9 @@ TEST(RestorePlan, EntriesComeBackInOrderWithTheirTextThenTheOrphans) {
 TEST(RestorePlan, AFileThatCannotBeReadIsNeverGivenToATab) {
   const std::string not_utf8 = "ok\xc3(";
   Index index{.active = 0, .tabs = {entry(3), entry(4, "C:\\a.txt"), entry(5)}};
-  const RestorePlan plan = plan_restore(
-      index, files(unreadable("3.dat"), readable("4.dat", not_utf8), readable("5.dat", "fine"),
-                   unreadable("12.dat"), readable("10.dat", "\xed\xa0\x80")));
+  const RestorePlan plan =
+      plan_restore(index, files(unreadable("3.dat"), readable("4.dat", not_utf8), readable("5.dat", "fine"),
+                                unreadable("12.dat"), readable("10.dat", "\xed\xa0\x80")));
   // Entries 3 and 4 keep their place but move to fresh ids past every file
   // present, so their own files stay untouched; the unreadable texts that
   // no entry names (10, 12) stay where they are.
@@ -185,8 +201,8 @@ TEST(RestorePlan, AFileNamedNearTheTopDoesNotPushTheIdsToTheEnd) {
   const std::string near_end = std::to_string(max_id - 1) + ".dat";
   const RestorePlan plan =
       plan_restore(Index{.tabs = {entry(2), entry(2)}}, files(unreadable(near_end), readable("2.dat", "two")));
-  EXPECT_EQ(summary(plan), (std::vector<Planned>{{2, 2, RestoreSource::StoredText, "two"},
-                                                 {3, 2, RestoreSource::Empty, ""}}));
+  EXPECT_EQ(summary(plan),
+            (std::vector<Planned>{{2, 2, RestoreSource::StoredText, "two"}, {3, 2, RestoreSource::Empty, ""}}));
   EXPECT_EQ(plan.next_id, 4u);
 }
 
@@ -216,14 +232,9 @@ TEST(RestorePlan, TheActiveTabStaysActiveWhenTabsBeforeItAreDropped) {
     std::size_t active;
   };
   const Case cases[] = {
-      {{true, true, true, true}, 2},
-      {{false, true, true, true}, 1},    // follows its tab
-      {{false, false, true, true}, 0},
-      {{true, true, false, true}, 2},    // the active one is gone: its place, limited
-      {{true, false, false, true}, 1},
-      {{true, false, false, false}, 0},
-      {{false, false, false, false}, 0},
-      {{}, 0},
+      {{true, true, true, true}, 2},   {{false, true, true, true}, 1},  // follows its tab
+      {{false, false, true, true}, 0}, {{true, true, false, true}, 2},  // the active one is gone: its place, limited
+      {{true, false, false, true}, 1}, {{true, false, false, false}, 0}, {{false, false, false, false}, 0}, {{}, 0},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(restored_active(plan, c.kept), c.active) << ::testing::PrintToString(c.kept);
@@ -231,7 +242,8 @@ TEST(RestorePlan, TheActiveTabStaysActiveWhenTabsBeforeItAreDropped) {
 }
 
 TEST(RestorePlan, AStoredActivePastTheEndIsLimitedToTheLastTab) {
-  const RestorePlan plan = plan_restore(Index{.active = 99, .tabs = {entry(1), entry(2)}}, files(readable("5.dat", "o")));
+  const RestorePlan plan =
+      plan_restore(Index{.active = 99, .tabs = {entry(1), entry(2)}}, files(readable("5.dat", "o")));
   EXPECT_FALSE(plan.active_tab.has_value());
   EXPECT_EQ(restored_active(plan, std::vector<bool>{true, true, true}), 2u);
   const RestorePlan huge = plan_restore(Index{.active = max_id, .tabs = {entry(1)}}, {});
@@ -263,36 +275,50 @@ TEST(StoreLedger, TextsGoOnceTheIndexNoLongerRefersToThem) {
   const Case cases[] = {
       {"nothing dropped", [](StoreLedger&) {}, stored({}), {}},
       {"saved: the index says clean", [](StoreLedger& l) { l.text_dropped(7); }, stored({clean(7)}), {"7.dat"}},
-      {"saved, but the index written still has it modified", [](StoreLedger& l) { l.text_dropped(7); },
-       stored({entry(7)}), {}},
+      {"saved, but the index written still has it modified",
+       [](StoreLedger& l) { l.text_dropped(7); },
+       stored({entry(7)}),
+       {}},
       {"closed: gone from the index", [](StoreLedger& l) { l.text_dropped(7); }, stored({entry(3)}), {"7.dat"}},
-      {"dropped, then modified and written again", [](StoreLedger& l) {
+      {"dropped, then modified and written again",
+       [](StoreLedger& l) {
          l.text_dropped(7);
          l.text_written(7);
        },
-       stored({}), {}},
-      {"restored from another spelling and closed", [](StoreLedger& l) {
+       stored({}),
+       {}},
+      {"restored from another spelling and closed",
+       [](StoreLedger& l) {
          l.restored_from(7, "007.dat");
          l.text_dropped(7);
        },
-       stored({}), {"007.dat", "7.dat"}},
-      {"restored from another spelling, then written under its own name", [](StoreLedger& l) {
+       stored({}),
+       {"007.dat", "7.dat"}},
+      {"restored from another spelling, then written under its own name",
+       [](StoreLedger& l) {
          l.restored_from(7, "007.dat");
          l.text_written(7);
        },
-       stored({entry(7)}), {"007.dat"}},
-      {"restored from another spelling and still there", [](StoreLedger& l) { l.restored_from(7, "+7.dat"); },
-       stored({entry(7)}), {}},
-      {"restored under its own name", [](StoreLedger& l) {
+       stored({entry(7)}),
+       {"007.dat"}},
+      {"restored from another spelling and still there",
+       [](StoreLedger& l) { l.restored_from(7, "+7.dat"); },
+       stored({entry(7)}),
+       {}},
+      {"restored under its own name",
+       [](StoreLedger& l) {
          l.restored_from(7, "7.dat");
          l.text_written(7);
        },
-       stored({entry(7)}), {}},
-      {"emptied: removed at once, nothing waits", [](StoreLedger& l) {
+       stored({entry(7)}),
+       {}},
+      {"emptied: removed at once, nothing waits",
+       [](StoreLedger& l) {
          l.restored_from(7, "007.dat");
          l.text_removed(7);
        },
-       stored({}), {}},
+       stored({}),
+       {}},
   };
   for (const Case& c : cases) {
     StoreLedger ledger;

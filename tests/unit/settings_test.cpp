@@ -79,13 +79,19 @@ TEST(SettingsReader, AcceptsWhatTheRulesAllow) {
       {"white space around", " \t\r\n{\"zoom\":150}\r\n\t ", [](Config& c) { c.zoom = 150; }},
       {"null window", R"({"window": null, "zoom": 150})", [](Config& c) { c.zoom = 150; }},
       {"window", R"({"window": {"maximized": true, "bottom": 4, "right": 3, "top": 2, "left": 1}})",
-       [](Config& c) { c.window = WindowPos{1, 2, 3, 4, true}; }},
+       [](Config& c) {
+         c.window = WindowPos{1, 2, 3, 4, true};
+       }},
       {"window extremes",
        R"({"window": {"left": -2147483648, "top": 2147483647, "right": 0, "bottom": -1, "maximized": false}})",
-       [](Config& c) { c.window = WindowPos{INT32_MIN, INT32_MAX, 0, -1, false}; }},
+       [](Config& c) {
+         c.window = WindowPos{INT32_MIN, INT32_MAX, 0, -1, false};
+       }},
       {"reveal key alone", R"({"reveal_key": {"key": 75}})", [](Config& c) { c.reveal_key.key = 75; }},
       {"reveal key without ctrl", R"({"reveal_key": {"ctrl": false, "key": 75}})",
-       [](Config& c) { c.reveal_key = RevealKey{false, false, false, 75}; }},
+       [](Config& c) {
+         c.reveal_key = RevealKey{false, false, false, 75};
+       }},
       {"empty reveal key", R"({"reveal_key": {}, "zoom": 150})", [](Config& c) { c.zoom = 150; }},
       {"unknown keys skipped", R"({"later": {"a": [1, {"b": null}]}, "zoom": 150, "more": 1.5})",
        [](Config& c) { c.zoom = 150; }},
@@ -108,8 +114,7 @@ TEST(SettingsReader, AcceptsWhatTheRulesAllow) {
          c.zoom = 5;
          c.idle_seconds = 99999;
        }},
-      {"every enumeration spelling",
-       R"({"theme": "light", "reveal": "Click", "mask": "Blank"})",
+      {"every enumeration spelling", R"({"theme": "light", "reveal": "Click", "mask": "Blank"})",
        [](Config& c) {
          c.theme = Theme::Light;
          c.reveal = Reveal::Click;
@@ -242,7 +247,10 @@ TEST(SettingsWriter, EscapesTheFontNameLikeStandardJson) {
   Config config;
   config.font_face = std::string("a\"b\\c/\n\t\x01\x1F\x7F", 11) + "é😀";
   const std::string text = serialize_config(config);
-  EXPECT_NE(text.find("\"font_face\": \"a\\\"b\\\\c/\\n\\t\\u0001\\u001f\x7F" "é😀\","), std::string::npos) << text;
+  EXPECT_NE(text.find("\"font_face\": \"a\\\"b\\\\c/\\n\\t\\u0001\\u001f\x7F"
+                      "é😀\","),
+            std::string::npos)
+      << text;
   EXPECT_EQ(parse_config(text).font_face, config.font_face);
 }
 
@@ -253,9 +261,10 @@ TEST(SettingsWriter, OutputReadsBackWithAnIndependentParser) {
   std::vector<std::string> keys;
   for (const auto& item : json.items()) keys.push_back(item.key());
   const std::vector<std::string> expected_keys = {
-      "theme",  "word_wrap",  "always_on_top", "font_face",    "font_size",         "zoom",
-      "print_labels", "window", "hide_text",  "reveal",       "reveal_key",        "mask",
-      "idle_seconds", "hide_from_capture",    "password_relock", "relock_minutes"};
+      "theme",         "word_wrap",    "always_on_top", "font_face",         "font_size",
+      "zoom",          "print_labels", "window",        "hide_text",         "reveal",
+      "reveal_key",    "mask",         "idle_seconds",  "hide_from_capture", "password_relock",
+      "relock_minutes"};
   EXPECT_EQ(keys, expected_keys);
   EXPECT_EQ(json["theme"], "dark");
   EXPECT_EQ(json["reveal"], "Key");

@@ -66,8 +66,7 @@ TEST(StatusText, RightTextJoinsItsPartsWithSixSpacesCaptureNoticeFirst) {
     StatusTexts expected;
   };
   const Case cases[] = {
-      {{true, {3, 7}, 150, Eol::Lf, Encoding::Utf16Le, false},
-       {"Ln 3, Col 7", "150%      Unix (LF)      UTF-16 LE"}},
+      {{true, {3, 7}, 150, Eol::Lf, Encoding::Utf16Le, false}, {"Ln 3, Col 7", "150%      Unix (LF)      UTF-16 LE"}},
       {{true, {1, 1}, 100, Eol::CrLf, Encoding::Utf8, true},
        {"Ln 1, Col 1", "Hidden from Screen Capture      100%      Windows (CRLF)      UTF-8"}},
       {{true, {12345, 100000}, 20, Eol::Cr, Encoding::Utf8Bom, false},

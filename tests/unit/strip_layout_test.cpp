@@ -125,8 +125,7 @@ TEST(StripLayout, EveryPixelOfTheStripBelongsToExactlyOnePart) {
         if (hit.part == StripPart::Tab || hit.part == StripPart::Close) {
           ASSERT_LT(hit.index, count);
           ASSERT_TRUE(layout.tab(hit.index).contains(x, 20));
-          ASSERT_EQ(hit.part == StripPart::Close,
-                    layout.close_shown && layout.close_area(hit.index).contains(x, 20));
+          ASSERT_EQ(hit.part == StripPart::Close, layout.close_shown && layout.close_area(hit.index).contains(x, 20));
         }
       }
     }
@@ -144,11 +143,11 @@ TEST(StripLayout, DragTargetIsTheFirstTabEndingRightOfTheMouse) {
       {1000, 4, -300, 0},  // dragged far off to the left
       {1000, 4, 10, 0},    // over the menu button
       {1000, 4, 229, 0},
-      {1000, 4, 230, 1},   // a tab's right edge belongs to the next one
+      {1000, 4, 230, 1},  // a tab's right edge belongs to the next one
       {1000, 4, 419, 1},
       {1000, 4, 420, 2},
       {1000, 4, 799, 3},
-      {1000, 4, 800, 3},   // past the last tab: the last tab
+      {1000, 4, 800, 3},  // past the last tab: the last tab
       {1000, 4, 30000, 3},
       {1000, 1, 500, 0},
       // Tabs without width: left of their common edge the first, else the last.
@@ -209,14 +208,10 @@ TEST(StripDrag, TheActiveDocumentStaysActiveWhateverIsDragged) {
   };
   // Four tabs of 190 from x = 40; right edges at 230, 420, 610, 800.
   const Case cases[] = {
-      {"the active third tab over the first tab's right edge", 2, 2, 500, {400, 229},
-       {"c", "a", "b", "d"}, "c"},
-      {"an inactive tab dragged across the active one", 1, 0, 100, {300, 500},
-       {"b", "c", "a", "d"}, "b"},
-      {"an inactive tab dragged back across the active one", 1, 3, 700, {500, 100},
-       {"d", "a", "b", "c"}, "b"},
-      {"one fast jump from the first to the last place", 0, 0, 100, {900},
-       {"b", "c", "d", "a"}, "a"},
+      {"the active third tab over the first tab's right edge", 2, 2, 500, {400, 229}, {"c", "a", "b", "d"}, "c"},
+      {"an inactive tab dragged across the active one", 1, 0, 100, {300, 500}, {"b", "c", "a", "d"}, "b"},
+      {"an inactive tab dragged back across the active one", 1, 3, 700, {500, 100}, {"d", "a", "b", "c"}, "b"},
+      {"one fast jump from the first to the last place", 0, 0, 100, {900}, {"b", "c", "d", "a"}, "a"},
       {"there and back again", 2, 1, 300, {700, 100, 300}, {"a", "b", "c", "d"}, "c"},
   };
   for (const Case& c : cases) {
@@ -288,8 +283,8 @@ TEST(StripPaint, PiecesStayInsideTheirTabAtAnyDpi) {
       for (std::size_t i = 0; i < count; ++i) {
         const EdgeRect tab = layout.tab(i);
         const TabPaintGeometry g = tab_paint_geometry(layout, i, true, dpi);
-        const std::string where = std::to_string(dpi) + " dpi, tab " + std::to_string(i) +
-                                  " of " + std::to_string(count);
+        const std::string where =
+            std::to_string(dpi) + " dpi, tab " + std::to_string(i) + " of " + std::to_string(count);
         EXPECT_GE(g.dot->left, tab.left) << where;
         if (!layout.close_shown) continue;
         // Title, close highlight and cross never touch each other or leave the tab.

@@ -57,7 +57,10 @@ TEST(TextDecoding, RecognisesMarksThenUtf8ThenAnsi) {
       {"\xEF\xBB\xBF\xFF\xFE", FFFD FFFD, Encoding::Utf8Bom, true},
       {"\xFF\xFE", "", Encoding::Utf16Le, false},
       {"\xFE\xFF", "", Encoding::Utf16Be, false},
-      {std::string_view("\xFF\xFE" "A\0\xE9\0", 6), "A\xC3\xA9", Encoding::Utf16Le, false},
+      {std::string_view("\xFF\xFE"
+                        "A\0\xE9\0",
+                        6),
+       "A\xC3\xA9", Encoding::Utf16Le, false},
       {std::string_view("\xFE\xFF\0A\0\xE9", 6), "A\xC3\xA9", Encoding::Utf16Be, false},
       // Marks that are cut short are just bytes.
       {"\xEF\xBB", "\xC3\xAF\xC2\xBB", Encoding::Ansi, false},
@@ -75,15 +78,23 @@ TEST(TextDecoding, RecognisesMarksThenUtf8ThenAnsi) {
 TEST(TextDecoding, Utf16HandlesSurrogatesAndOddLengths) {
   using namespace std::string_view_literals;
   const DecodeCase cases[] = {
-      {"\xFF\xFE" "A"sv, "", Encoding::Utf16Le, true},
-      {"\xFF\xFE" "A\0B"sv, "A", Encoding::Utf16Le, true},
+      {"\xFF\xFE"
+       "A"sv,
+       "", Encoding::Utf16Le, true},
+      {"\xFF\xFE"
+       "A\0B"sv,
+       "A", Encoding::Utf16Le, true},
       {"\xFE\xFF\0A\0"sv, "A", Encoding::Utf16Be, true},
       // A pair is one character, in either byte order.
       {"\xFF\xFE\x3D\xD8\x00\xDE"sv, "\xF0\x9F\x98\x80", Encoding::Utf16Le, false},
       {"\xFE\xFF\xD8\x3D\xDE\x00"sv, "\xF0\x9F\x98\x80", Encoding::Utf16Be, false},
       // Unpaired halves become U+FFFD each, and the rest survives.
-      {"\xFF\xFE\x00\xD8" "A\0"sv, FFFD "A", Encoding::Utf16Le, true},
-      {"\xFF\xFE" "A\0\x00\xDC"sv, "A" FFFD, Encoding::Utf16Le, true},
+      {"\xFF\xFE\x00\xD8"
+       "A\0"sv,
+       FFFD "A", Encoding::Utf16Le, true},
+      {"\xFF\xFE"
+       "A\0\x00\xDC"sv,
+       "A" FFFD, Encoding::Utf16Le, true},
       {"\xFE\xFF\xD8\x3D"sv, FFFD, Encoding::Utf16Be, true},
       {"\xFE\xFF\xDE\x00\xD8\x3D"sv, FFFD FFFD, Encoding::Utf16Be, true},
       {"\xFF\xFE\x3D\xD8\x3D\xD8\x00\xDE"sv, FFFD "\xF0\x9F\x98\x80", Encoding::Utf16Le, true},
@@ -97,15 +108,29 @@ TEST(TextDecoding, Utf16HandlesSurrogatesAndOddLengths) {
 TEST(TextDecoding, LenientUtf8ReplacesMaximalSubparts) {
   const DecodeCase cases[] = {
       // The Unicode Standard's own example.
-      {"\xEF\xBB\xBF" "a\xF1\x80\x80\xE1\x80\xC2" "b\x80" "c\x80\xBF" "d", "a" FFFD FFFD FFFD "b" FFFD "c" FFFD FFFD "d",
-       Encoding::Utf8Bom, true},
+      {"\xEF\xBB\xBF"
+       "a\xF1\x80\x80\xE1\x80\xC2"
+       "b\x80"
+       "c\x80\xBF"
+       "d",
+       "a" FFFD FFFD FFFD "b" FFFD "c" FFFD FFFD "d", Encoding::Utf8Bom, true},
       // Truncated sequences followed by more text.
-      {"\xEF\xBB\xBF\xE2\x82" "A", FFFD "A", Encoding::Utf8Bom, true},
-      {"\xEF\xBB\xBF\xF0\x9F\x98" "A", FFFD "A", Encoding::Utf8Bom, true},
-      {"\xEF\xBB\xBF\xC3" "A", FFFD "A", Encoding::Utf8Bom, true},
+      {"\xEF\xBB\xBF\xE2\x82"
+       "A",
+       FFFD "A", Encoding::Utf8Bom, true},
+      {"\xEF\xBB\xBF\xF0\x9F\x98"
+       "A",
+       FFFD "A", Encoding::Utf8Bom, true},
+      {"\xEF\xBB\xBF\xC3"
+       "A",
+       FFFD "A", Encoding::Utf8Bom, true},
       // Cut by the end of the file.
-      {"\xEF\xBB\xBF" "A\xF0\x9F\x98", "A" FFFD, Encoding::Utf8Bom, true},
-      {"\xEF\xBB\xBF" "A\xE2", "A" FFFD, Encoding::Utf8Bom, true},
+      {"\xEF\xBB\xBF"
+       "A\xF0\x9F\x98",
+       "A" FFFD, Encoding::Utf8Bom, true},
+      {"\xEF\xBB\xBF"
+       "A\xE2",
+       "A" FFFD, Encoding::Utf8Bom, true},
       // Overlong forms: every byte on its own.
       {"\xEF\xBB\xBF\xC0\xAF", FFFD FFFD, Encoding::Utf8Bom, true},
       {"\xEF\xBB\xBF\xC1\xBF", FFFD FFFD, Encoding::Utf8Bom, true},
@@ -116,7 +141,8 @@ TEST(TextDecoding, LenientUtf8ReplacesMaximalSubparts) {
       {"\xEF\xBB\xBF\xED\xBF\xBF", FFFD FFFD FFFD, Encoding::Utf8Bom, true},
       {"\xEF\xBB\xBF\xF4\x90\x80\x80", FFFD FFFD FFFD FFFD, Encoding::Utf8Bom, true},
       // Bytes that never occur in UTF-8.
-      {"\xEF\xBB\xBF\xF5\xF6\xF7\xF8\xF9\xFA\xFB\xFC\xFD\xFE\xFF", FFFD FFFD FFFD FFFD FFFD FFFD FFFD FFFD FFFD FFFD FFFD, Encoding::Utf8Bom, true},
+      {"\xEF\xBB\xBF\xF5\xF6\xF7\xF8\xF9\xFA\xFB\xFC\xFD\xFE\xFF",
+       FFFD FFFD FFFD FFFD FFFD FFFD FFFD FFFD FFFD FFFD FFFD, Encoding::Utf8Bom, true},
       {"\xEF\xBB\xBF\xF8\x88\x80\x80\x80", FFFD FFFD FFFD FFFD FFFD, Encoding::Utf8Bom, true},
       // Lone continuation bytes.
       {"\xEF\xBB\xBF\x80\xBF", FFFD FFFD, Encoding::Utf8Bom, true},
@@ -191,13 +217,13 @@ TEST(LineEnds, DetectsTheDominantStyleWithItsTies) {
       {"a\rb\r", Eol::Cr},
       {"a\r\nb\r", Eol::CrLf},          // crlf 1 = cr 1 (a CR at the very end counts)
       {"\r\n\n\n", Eol::Lf},            // lf 2 > crlf 1
-      {"\r\n\n", Eol::CrLf},             // lf 1 = crlf 1
-      {"\r\r\n", Eol::CrLf},             // cr 1 = crlf 1
+      {"\r\n\n", Eol::CrLf},            // lf 1 = crlf 1
+      {"\r\r\n", Eol::CrLf},            // cr 1 = crlf 1
       {"\r\r\n\r", Eol::Cr},            // cr 2 > crlf 1
-      {"a\rb\rc\n", Eol::Cr},            // cr 2 > lf 1
-      {"a\rb\n", Eol::Lf},               // lf 1 = cr 1 > crlf 0
-      {"\n\r", Eol::Lf},                 // LF then CR is not a pair
-      {"\r\n\r\n\n\n\r\r", Eol::CrLf},   // all three 2
+      {"a\rb\rc\n", Eol::Cr},           // cr 2 > lf 1
+      {"a\rb\n", Eol::Lf},              // lf 1 = cr 1 > crlf 0
+      {"\n\r", Eol::Lf},                // LF then CR is not a pair
+      {"\r\n\r\n\n\n\r\r", Eol::CrLf},  // all three 2
       {"\r\n\n\n\r\r\r", Eol::Cr},      // cr 3 > lf 2 > crlf 1
       {"\r\n\n\n\r\r", Eol::Lf},        // lf 2 = cr 2 > crlf 1
   };

@@ -17,19 +17,35 @@ TEST(ThemePalette, HoldsTheExactColoursOfBothThemes) {
   };
   const Case cases[] = {
       {false,
-       {{236, 236, 236}, {255, 255, 255}, {220, 220, 220}, {244, 244, 244}, {173, 173, 173},
-        {236, 236, 236}, {27, 27, 27}, {107, 107, 107}, {0, 102, 204}, {255, 255, 255}}},
+       {{236, 236, 236},
+        {255, 255, 255},
+        {220, 220, 220},
+        {244, 244, 244},
+        {173, 173, 173},
+        {236, 236, 236},
+        {27, 27, 27},
+        {107, 107, 107},
+        {0, 102, 204},
+        {255, 255, 255}}},
       {true,
-       {{45, 45, 45}, {30, 30, 30}, {61, 61, 61}, {58, 58, 58}, {90, 90, 90},
-        {45, 45, 45}, {230, 230, 230}, {154, 154, 154}, {108, 180, 255}, {30, 30, 30}}},
+       {{45, 45, 45},
+        {30, 30, 30},
+        {61, 61, 61},
+        {58, 58, 58},
+        {90, 90, 90},
+        {45, 45, 45},
+        {230, 230, 230},
+        {154, 154, 154},
+        {108, 180, 255},
+        {30, 30, 30}}},
   };
   for (const Case& c : cases) {
     const PaletteValues& p = palette_values(c.dark);
     const Rgb got[] = {p.window_brush, p.edit_brush, p.tab_brush, p.button_brush, p.border_brush,
-                       p.window_color, p.text_color, p.dim_color, p.link_color, p.edit_color};
-    const Rgb want[] = {c.expected.window_brush, c.expected.edit_brush, c.expected.tab_brush,
+                       p.window_color, p.text_color, p.dim_color, p.link_color,   p.edit_color};
+    const Rgb want[] = {c.expected.window_brush, c.expected.edit_brush,   c.expected.tab_brush,
                         c.expected.button_brush, c.expected.border_brush, c.expected.window_color,
-                        c.expected.text_color, c.expected.dim_color, c.expected.link_color,
+                        c.expected.text_color,   c.expected.dim_color,    c.expected.link_color,
                         c.expected.edit_color};
     for (std::size_t i = 0; i < std::size(got); ++i) {
       EXPECT_EQ(got[i], want[i]) << (c.dark ? "dark" : "light") << " field " << i;
@@ -76,8 +92,8 @@ TEST(ThemeRules, ChoiceDecidesTheDarkFlag) {
     bool dark;
   };
   const Case cases[] = {
-      {Theme::Dark, false, true},    {Theme::Dark, true, true},    {Theme::Light, false, false},
-      {Theme::Light, true, false},   {Theme::System, false, false}, {Theme::System, true, true},
+      {Theme::Dark, false, true},  {Theme::Dark, true, true},     {Theme::Light, false, false},
+      {Theme::Light, true, false}, {Theme::System, false, false}, {Theme::System, true, true},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(dark_for_choice(c.choice, c.system_dark), c.dark)
@@ -95,9 +111,9 @@ TEST(ThemeRules, OnlyTheSystemChoiceFollowsWindowsAndOnlyOnARealChange) {
   const Case cases[] = {
       {Theme::System, false, true, true},
       {Theme::System, true, false, false},
-      {Theme::System, true, true, std::nullopt},    // same mode: nothing to repaint
+      {Theme::System, true, true, std::nullopt},  // same mode: nothing to repaint
       {Theme::System, false, false, std::nullopt},
-      {Theme::Light, false, true, std::nullopt},    // a fixed choice ignores Windows
+      {Theme::Light, false, true, std::nullopt},  // a fixed choice ignores Windows
       {Theme::Dark, true, false, std::nullopt},
   };
   for (const Case& c : cases) {
@@ -113,9 +129,9 @@ TEST(DpiScale, RoundsHalfUpAtCommonScales) {
     std::int32_t expected;
   };
   const Case cases[] = {
-      {12, 96, 12},  {12, 144, 18}, {26, 144, 39}, {26, 120, 33},  // 32.5 rounds up
-      {34, 120, 43}, {1, 144, 2},   {1, 120, 1},   {0, 192, 0},    {390, 144, 585},
-      {144, 144, 216}, {100000, 480, 500000},
+      {12, 96, 12},    {12, 144, 18},   {26, 144, 39},         {26, 120, 33},  // 32.5 rounds up
+      {34, 120, 43},   {1, 144, 2},     {1, 120, 1},           {0, 192, 0},
+      {390, 144, 585}, {144, 144, 216}, {100000, 480, 500000},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(scale_for_dpi(c.value, c.dpi), c.expected) << c.value << " at " << c.dpi;

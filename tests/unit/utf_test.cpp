@@ -55,16 +55,20 @@ TEST(Utf, InvalidUtf8BecomesOneReplacementPerMaximalSubpart) {
     std::string out;
   };
   const Case cases[] = {
-      {"\x80", fffd},                            // a lone continuation byte
-      {"\xC0\xAF", fffd + fffd},                 // overlong: C0 is never a lead byte
-      {"\xE0\x80\xAF", fffd + fffd + fffd},      // overlong three-byte form
-      {"\xED\xA0\x80", fffd + fffd + fffd},      // an encoded surrogate
+      {"\x80", fffd},                                   // a lone continuation byte
+      {"\xC0\xAF", fffd + fffd},                        // overlong: C0 is never a lead byte
+      {"\xE0\x80\xAF", fffd + fffd + fffd},             // overlong three-byte form
+      {"\xED\xA0\x80", fffd + fffd + fffd},             // an encoded surrogate
       {"\xF4\x90\x80\x80", fffd + fffd + fffd + fffd},  // past U+10FFFF
       {"\xF5\xFF", fffd + fffd},
-      {"\xE2\x82", fffd},                        // a sequence cut by the end is one subpart
-      {"\xE2\x82" "a", fffd + "a"},
+      {"\xE2\x82", fffd},  // a sequence cut by the end is one subpart
+      {"\xE2\x82"
+       "a",
+       fffd + "a"},
       {"\xF0\x9F\x98", fffd},
-      {"a\xF0\x9F" "b", "a" + fffd + "b"},
+      {"a\xF0\x9F"
+       "b",
+       "a" + fffd + "b"},
   };
   for (const Case& c : cases) EXPECT_EQ(to_utf8(to_wide(c.in)), c.out) << testing::PrintToString(c.in);
 }

@@ -101,7 +101,7 @@ TEST(VaultFile, RejectsAnythingElse) {
       file_with("\"salt\":\"" + salt_hex + "0\"," + key),   // odd length
       file_with("\"salt\":\"" + salt_hex + "zz\"," + key),  // not hex
       file_with("\"SALT\":\"" + salt_hex + "\"," + key),    // keys are case-sensitive
-      "\xEF\xBB\xBF" + file_with(salt + "," + key),          // byte order mark
+      "\xEF\xBB\xBF" + file_with(salt + "," + key),         // byte order mark
       file_with(salt + "," + key) + "x",
       file_with(salt + "," + key) + "{}",
       file_with(salt + "," + key + ","),

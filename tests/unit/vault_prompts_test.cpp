@@ -12,16 +12,16 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 Bytes bytes_of(std::string_view text) { return {text.begin(), text.end()}; }
-Bytes bytes_of(const SecureBuffer &buffer) { return {buffer.span().begin(), buffer.span().end()}; }
+Bytes bytes_of(const SecureBuffer& buffer) { return {buffer.span().begin(), buffer.span().end()}; }
 
 const Bytes the_master(32, 0xAB);
 
 // A vault in "the folder" that opens with "right" only, and says so in
 // words of its own, which the prompts must not pass on.
 std::vector<std::string> opened_in;
-Result<SecureBuffer> fake_open(const std::string &folder, std::span<const std::uint8_t> password) {
+Result<SecureBuffer> fake_open(const std::string& folder, std::span<const std::uint8_t> password) {
   opened_in.push_back(folder);
-  if (std::string_view(reinterpret_cast<const char *>(password.data()), password.size()) != "right") {
+  if (std::string_view(reinterpret_cast<const char*>(password.data()), password.size()) != "right") {
     return fail("opener's own wording");
   }
   return SecureBuffer(std::span<const std::uint8_t>(the_master));
@@ -33,11 +33,11 @@ std::vector<SecureBuffer> texts(std::initializer_list<std::string_view> fields) 
   return out;
 }
 
-std::string verdict(const Result<void> &result) { return result ? "accepted" : result.error(); }
+std::string verdict(const Result<void>& result) { return result ? "accepted" : result.error(); }
 
 TEST(VaultPrompts, UnlockAcceptsOnlyAPasswordThatOpensTheVault) {
   struct Case {
-    const char *password;
+    const char* password;
     std::string expected;
   };
   const Case cases[] = {
@@ -46,7 +46,7 @@ TEST(VaultPrompts, UnlockAcceptsOnlyAPasswordThatOpensTheVault) {
       {"", std::string(msg_not_the_password)},
       {"right ", std::string(msg_not_the_password)},
   };
-  for (const Case &c : cases) {
+  for (const Case& c : cases) {
     opened_in.clear();
     UnlockAnswer answer{"C:\\data\\Nimbol", fake_open, std::nullopt};
     const auto entered = texts({c.password});
@@ -64,8 +64,8 @@ TEST(VaultPrompts, UnlockAcceptsOnlyAPasswordThatOpensTheVault) {
 
 TEST(VaultPrompts, ANewPasswordMustBeFilledAndTypedTheSameTwice) {
   struct Case {
-    const char *first;
-    const char *second;
+    const char* first;
+    const char* second;
     std::string expected;
   };
   const Case cases[] = {
@@ -82,7 +82,7 @@ TEST(VaultPrompts, ANewPasswordMustBeFilledAndTypedTheSameTwice) {
       // No strength rules: any non-empty text will do.
       {" ", " ", "accepted"},
   };
-  for (const Case &c : cases) {
+  for (const Case& c : cases) {
     NewPasswordAnswer answer;
     EXPECT_EQ(verdict(validate_new_password(&answer, texts({c.first, c.second}))), c.expected) << c.first;
     EXPECT_EQ(answer.password.has_value(), c.expected == "accepted") << c.first;
@@ -92,9 +92,9 @@ TEST(VaultPrompts, ANewPasswordMustBeFilledAndTypedTheSameTwice) {
 
 TEST(VaultPrompts, AChangeChecksTheCurrentPasswordBeforeTheNewOne) {
   struct Case {
-    const char *current;
-    const char *fresh;
-    const char *repeated;
+    const char* current;
+    const char* fresh;
+    const char* repeated;
     std::string expected;
   };
   const Case cases[] = {
@@ -109,7 +109,7 @@ TEST(VaultPrompts, AChangeChecksTheCurrentPasswordBeforeTheNewOne) {
       // Keeping the same password is a change like any other.
       {"right", "right", "right", "accepted"},
   };
-  for (const Case &c : cases) {
+  for (const Case& c : cases) {
     opened_in.clear();
     ChangeAnswer answer{"folder", fake_open, std::nullopt, std::nullopt};
     EXPECT_EQ(verdict(validate_password_change(&answer, texts({c.current, c.fresh, c.repeated}))), c.expected)

@@ -74,7 +74,7 @@ TEST(Vault, DamagedFilesReadAsAWrongPassword) {
       "",
       "{}",
       serialize_vault_file({.salt = file->salt, .key = *short_master}),
-      serialize_vault_file({.salt = Bytes(7, 0), .key = file->key}),   // salt too short for Argon2
+      serialize_vault_file({.salt = Bytes(7, 0), .key = file->key}),    // salt too short for Argon2
       serialize_vault_file({.salt = file->salt, .key = Bytes(27, 0)}),  // too short to be sealed
       text->substr(0, text->size() - 1),
   };

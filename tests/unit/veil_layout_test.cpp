@@ -53,12 +53,12 @@ class TableEditor final : public EditorLineMetrics {
 // Rows 20 pixels apart in an editor 300 wide and 60 high.
 std::vector<Row> sample_rows() {
   return {
-      {0, 5, {4, 0}, {44, 0}},        // "hello"
-      {6, 0, {4, 20}, {4, 20}},       // an empty line
-      {7, 40, {4, 40}, {4, 60}},      // a long line: the next character is on the next row
-      {47, 7, {4, 60}, {60, 60}},     // "    abc": indented, starts with blanks
-      {55, 3, {4, 80}, {28, 80}},     // the first row below the editor
-      {59, 3, {4, 100}, {28, 100}},   // never visited
+      {0, 5, {4, 0}, {44, 0}},       // "hello"
+      {6, 0, {4, 20}, {4, 20}},      // an empty line
+      {7, 40, {4, 40}, {4, 60}},     // a long line: the next character is on the next row
+      {47, 7, {4, 60}, {60, 60}},    // "    abc": indented, starts with blanks
+      {55, 3, {4, 80}, {28, 80}},    // the first row below the editor
+      {59, 3, {4, 100}, {28, 100}},  // never visited
   };
 }
 
@@ -66,10 +66,8 @@ TEST(VeilLines, RecordsEveryVisibleRowAndOneBelow) {
   TableEditor editor(sample_rows());
   const std::vector<VeilLineRecord> records = collect_line_records(editor, {0, 0, 300, 60});
   const std::vector<VeilLineRecord> expected = {
-      {0, 4, 44, true},
-      {20, 4, 4, false},
-      {40, 4, 300, true},  // a wrapped row reaches the right edge
-      {60, 4, 60, true},   // the indentation is part of the row: it starts at the margin
+      {0, 4, 44, true},  {20, 4, 4, false}, {40, 4, 300, true},  // a wrapped row reaches the right edge
+      {60, 4, 60, true},  // the indentation is part of the row: it starts at the margin
       {80, 4, 28, true},
   };
   EXPECT_EQ(records, expected);
@@ -116,12 +114,11 @@ TEST(VeilLines, AnEditorWithBrokenPositionsIsNotWalkedToItsEnd) {
 TEST(VeilBars, OneBarPerVisibleNonEmptyRowAcrossItsText) {
   const EdgeRect client{0, 0, 300, 100};
   const std::vector<VeilLineRecord> records = {
-      {0, 4, 44, true},
-      {20, 4, 4, false},       // empty: no bar
-      {40, 4, 300, true},      // wrapped: to the right edge
-      {60, -120, 80, true},    // scrolled sideways: clipped at the left edge
-      {80, -200, -10, true},   // scrolled entirely out of view: no bar
-      {100, 4, 50, true},      // the row below the editor: no bar
+      {0, 4, 44, true},      {20, 4, 4, false},  // empty: no bar
+      {40, 4, 300, true},                        // wrapped: to the right edge
+      {60, -120, 80, true},                      // scrolled sideways: clipped at the left edge
+      {80, -200, -10, true},                     // scrolled entirely out of view: no bar
+      {100, 4, 50, true},                        // the row below the editor: no bar
   };
   const std::vector<EdgeRect> expected = {
       {4, 5, 44, 16},  // a quarter to four fifths down a 20-pixel row
@@ -131,8 +128,7 @@ TEST(VeilBars, OneBarPerVisibleNonEmptyRowAcrossItsText) {
   EXPECT_EQ(veil_line_bars(records, client, 17, 0), expected);
 
   // A line longer than the editor is wide, not wrapped, stops at its edge.
-  EXPECT_EQ(veil_line_bars({{0, 4, 900, true}, {20, 4, 8, true}}, client, 17, 0).front(),
-            (EdgeRect{4, 5, 300, 16}));
+  EXPECT_EQ(veil_line_bars({{0, 4, 900, true}, {20, 4, 8, true}}, client, 17, 0).front(), (EdgeRect{4, 5, 300, 16}));
 }
 
 TEST(VeilBars, PitchComesFromTheNeighbouringRows) {
@@ -147,9 +143,7 @@ TEST(VeilBars, PitchComesFromTheNeighbouringRows) {
        {{0, 0, 10, true}, {20, 0, 10, true}, {45, 0, 10, true}},
        {{0, 5, 10, 16}, {0, 26, 10, 40}, {0, 51, 10, 65}}},
       {"a single row takes the default pitch of 17", {{30, 0, 10, true}}, {{0, 34, 10, 43}}},
-      {"an empty neighbour still sets the pitch",
-       {{0, 0, 10, true}, {30, 0, 0, false}},
-       {{0, 7, 10, 24}}},
+      {"an empty neighbour still sets the pitch", {{0, 0, 10, true}, {30, 0, 0, false}}, {{0, 7, 10, 24}}},
       {"a first row scrolled half out of view keeps its bar",
        {{-8, 0, 10, true}, {12, 0, 10, true}},
        {{0, -3, 10, 8}, {0, 17, 10, 28}}},
@@ -198,8 +192,7 @@ TEST(VeilLayoutBuild, TabsLikeTheStripAndLinesBelowIt) {
   input.editor = VeilEditorView{{0, 0, 1500, 813}, 51, {{0, 6, 200, true}}};
   const VeilLayout layout = build_veil_layout(input);
   EXPECT_EQ(layout.tab_strip_height, 51);
-  EXPECT_EQ(layout.tab_rects,
-            (std::vector<EdgeRect>{{60, 0, 345, 51}, {345, 0, 630, 51}, {630, 0, 915, 51}}));
+  EXPECT_EQ(layout.tab_rects, (std::vector<EdgeRect>{{60, 0, 345, 51}, {345, 0, 630, 51}, {630, 0, 915, 51}}));
   // One row alone: the default pitch at 144 DPI is 27.
   EXPECT_EQ(layout.line_bars, (std::vector<EdgeRect>{{6, 51 + 6, 200, 51 + 21}}));
 

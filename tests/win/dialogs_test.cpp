@@ -9,11 +9,12 @@
 
 #include <algorithm>
 #include <functional>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/utf.h"
+#include "support.h"
 #include "ui/controls.h"
 #include "ui/dialog_layout.h"
 #include "ui/dpi.h"
@@ -21,7 +22,6 @@
 #include "ui/palette_values.h"
 #include "ui/password_prompt.h"
 #include "ui/theme.h"
-#include "support.h"
 
 namespace {
 
@@ -77,8 +77,7 @@ TEST_F(MessageBoxRun, ShowsTheTextAndButtonsWhereTheLayoutSaysAndDisablesTheOwne
   RECT button{};
   std::uint32_t dpi = 0;
   bool focus_on_default = false;
-  Script script{MESSAGE_BOX_CLASS,
-                {[&](HWND w) {
+  Script script{MESSAGE_BOX_CLASS, {[&](HWND w) {
                   owner_enabled_inside = IsWindowEnabled(owner);
                   box_owner = GetWindow(w, GW_OWNER);
                   dpi = window_dpi(w);
@@ -92,8 +91,9 @@ TEST_F(MessageBoxRun, ShowsTheTextAndButtonsWhereTheLayoutSaysAndDisablesTheOwne
                   focus_on_default = GetFocus() == b;
                   post_key(w, VK_ESCAPE);
                 }}};
-  const std::size_t got =
-      with_script(script, [&] { return message_box(owner, true, "Saved.", {"Save", "Cancel"}, 1, 1); });
+  const std::size_t got = with_script(script, [&] {
+    return message_box(owner, true, "Saved.", {"Save", "Cancel"}, 1, 1);
+  });
   EXPECT_EQ(got, 1u);
   EXPECT_FALSE(owner_enabled_inside);
   EXPECT_TRUE(IsWindowEnabled(owner));
@@ -257,11 +257,10 @@ TEST_F(PromptRun, AnErrorKeepsThePromptShowsTheMessageAndEmptiesEveryField) {
                    type_into(w, 4001, "again");
                  },
                  [&](HWND w) { mouse_click(w, 4011); }}};
-  const PromptSpec spec{.title = "Set Password",
-                        .labels = {"New password:", "Repeat it:"},
-                        .ok_text = "Set",
-                        .cancel_text = "Cancel"};
-  const PromptResult result = with_script(script, [&] { return password_prompt(owner, spec, &attempts, check_password); });
+  const PromptSpec spec{
+      .title = "Set Password", .labels = {"New password:", "Repeat it:"}, .ok_text = "Set", .cancel_text = "Cancel"};
+  const PromptResult result =
+      with_script(script, [&] { return password_prompt(owner, spec, &attempts, check_password); });
   EXPECT_EQ(result, PromptResult::Accepted);
   EXPECT_FALSE(owner_enabled_inside);
   EXPECT_TRUE(IsWindowEnabled(owner));
@@ -294,7 +293,8 @@ TEST_F(PromptRun, CancelExtraEscAndTheCloseBoxEndWithoutTheValidator) {
   for (const Case& c : cases) {
     Attempts attempts{.accept = "x"};
     Script script{PASSWORD_PROMPT_CLASS, {[](HWND w) { type_into(w, 4000, "x"); }, c.answer}};
-    EXPECT_EQ(with_script(script, [&] { return password_prompt(nullptr, spec, &attempts, check_password); }), c.expected)
+    EXPECT_EQ(with_script(script, [&] { return password_prompt(nullptr, spec, &attempts, check_password); }),
+              c.expected)
         << c.what;
     EXPECT_TRUE(attempts.seen.empty()) << c.what;
   }
@@ -313,11 +313,8 @@ TEST_F(PromptRun, NumericFieldTakesOnlyNineDigitsAndPasswordFieldsTwoHundred) {
                     shown = text_of(w, 4000);
                     post_key(w, VK_RETURN);
                   }}};
-  const PromptSpec go_to{.title = "Go To Line",
-                         .labels = {"Line number:"},
-                         .ok_text = "Go To",
-                         .cancel_text = "Cancel",
-                         .numeric = true};
+  const PromptSpec go_to{
+      .title = "Go To Line", .labels = {"Line number:"}, .ok_text = "Go To", .cancel_text = "Cancel", .numeric = true};
   EXPECT_EQ(with_script(numeric, [&] { return password_prompt(nullptr, go_to, &attempts, check_password); }),
             PromptResult::Accepted);
   EXPECT_EQ(numeric_limit, 9);
@@ -369,9 +366,30 @@ TEST_F(DialogControls, EveryKindIsCreatedAsItsControlInListOrder) {
       {.kind = ControlKind::Heading, .text = L"heading", .id = 11, .x = 10, .y = 30, .width = 100, .height = 30},
       {.kind = ControlKind::PathLabel, .text = L"C:\\a\\b", .id = 12, .x = 10, .y = 60, .width = 100, .height = 20},
       {.kind = ControlKind::CheckBox, .text = L"check", .id = 13, .x = 10, .y = 80, .width = 100, .height = 20},
-      {.kind = ControlKind::Radio, .flag = true, .text = L"radio", .id = 14, .x = 10, .y = 100, .width = 100, .height = 20},
-      {.kind = ControlKind::ShortEdit, .limit = 3, .text = L"ab", .id = 15, .x = 10, .y = 120, .width = 100, .height = 20},
-      {.kind = ControlKind::Edit, .limit = 50, .text = L"edit", .id = 16, .x = 10, .y = 140, .width = 100, .height = 20},
+      {.kind = ControlKind::Radio,
+       .flag = true,
+       .text = L"radio",
+       .id = 14,
+       .x = 10,
+       .y = 100,
+       .width = 100,
+       .height = 20},
+      {.kind = ControlKind::ShortEdit,
+       .limit = 3,
+       .text = L"ab",
+       .id = 15,
+       .x = 10,
+       .y = 120,
+       .width = 100,
+       .height = 20},
+      {.kind = ControlKind::Edit,
+       .limit = 50,
+       .text = L"edit",
+       .id = 16,
+       .x = 10,
+       .y = 140,
+       .width = 100,
+       .height = 20},
       {.kind = ControlKind::PasswordEdit, .limit = 5, .id = 17, .x = 10, .y = 160, .width = 100, .height = 20},
       {.kind = ControlKind::TextView, .text = L"view", .id = 18, .x = 150, .y = 10, .width = 200, .height = 100},
       {.kind = ControlKind::Link, .text = L"link", .id = 19, .x = 150, .y = 120, .width = 100, .height = 20},

@@ -17,19 +17,19 @@
 #include <string>
 #include <vector>
 
-#include "model/app_state.h"
 #include "app/frame.h"
-#include "model/frame_hooks.h"
 #include "base/handles.h"
 #include "base/utf.h"
 #include "editor/editor.h"
 #include "editor/font_dialog.h"
 #include "editor/suppress_change.h"
+#include "model/app_state.h"
+#include "model/frame_hooks.h"
 #include "store/settings.h"
+#include "support.h"
 #include "ui/dpi.h"
 #include "ui/theme.h"
 #include "ui/window_dpi.h"
-#include "support.h"
 
 namespace {
 
@@ -42,8 +42,7 @@ struct ChangeLog {
   int unsuppressed = 0;
 };
 
-LRESULT CALLBACK watch_changes(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
-                               DWORD_PTR data) {
+LRESULT CALLBACK watch_changes(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR data) {
   if (message == WM_COMMAND && lparam != 0 && HIWORD(wparam) == EN_CHANGE) {
     auto* log = reinterpret_cast<ChangeLog*>(data);
     ++log->changes;
@@ -207,7 +206,11 @@ TEST_F(Editor, TextComesBackAsTheControlHoldsIt) {
   const Case cases[] = {
       {"empty", "", ""},
       {"plain", "Hello, world", "Hello, world"},
-      {"non-ASCII", "Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC \xD0\x96 \xE6\xBC\xA2", "Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC \xD0\x96 \xE6\xBC\xA2"},
+      {"non-ASCII",
+       "Gr\xC3\xBC\xC3\x9F"
+       "e \xE2\x82\xAC \xD0\x96 \xE6\xBC\xA2",
+       "Gr\xC3\xBC\xC3\x9F"
+       "e \xE2\x82\xAC \xD0\x96 \xE6\xBC\xA2"},
       {"astral", "\xF0\x9D\x84\x9E clef \xF0\x9F\x98\x80", "\xF0\x9D\x84\x9E clef \xF0\x9F\x98\x80"},
       {"paragraph ends are single CRs", "one\rtwo\r\rthree\r", "one\rtwo\r\rthree\r"},
       {"CR LF becomes CR", "one\r\ntwo", "one\rtwo"},
@@ -233,15 +236,16 @@ TEST_F(Editor, TextComesBackAsTheControlHoldsIt) {
   SendMessageW(editor, EM_SETSEL, 1, 1);
   const wchar_t lone[] = {L'\xD83D', L'b', L'\0'};
   SendMessageW(editor, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(lone));
-  EXPECT_EQ(get_editor_text(editor), "a\xEF\xBF\xBD" "b");
+  EXPECT_EQ(get_editor_text(editor),
+            "a\xEF\xBF\xBD"
+            "b");
 }
 
 // An editor that takes only the first `keep` units of a text set into it,
 // as a control at its limit or out of memory does. (Under Wine the
 // control's own limit does not cut a text set whole, so the cut is made
 // here.)
-LRESULT CALLBACK takes_only_part(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
-                                 DWORD_PTR keep) {
+LRESULT CALLBACK takes_only_part(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR keep) {
   if (message == EM_SETTEXTEX && lparam != 0) {
     std::wstring part(reinterpret_cast<const wchar_t*>(lparam));
     part.resize(std::min<std::size_t>(part.size(), keep));
@@ -349,8 +353,7 @@ TEST_F(Editor, SelectedTextIsOnlyASmallForwardSelection) {
 }
 
 // A control that reports its selection the wrong way round.
-LRESULT CALLBACK reversed_selection(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
-                                    DWORD_PTR data) {
+LRESULT CALLBACK reversed_selection(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR data) {
   if (message == EM_EXGETSEL) {
     *reinterpret_cast<CHARRANGE*>(lparam) = CHARRANGE{7, 4};
     return 0;
@@ -378,8 +381,8 @@ TEST_F(Editor, FontsHaveTheCharacterHeightOfTheirPointSize) {
     LONG height;
   };
   const Case cases[] = {
-      {"Tahoma", 10, 96, -13}, {"Tahoma", 11, 120, -18}, {"Tahoma", 10, 144, -20},
-      {"Courier New", 12, 96, -16}, {"Tahoma", 1, 96, -1}, {"Tahoma", 72, 192, -192},
+      {"Tahoma", 10, 96, -13},      {"Tahoma", 11, 120, -18}, {"Tahoma", 10, 144, -20},
+      {"Courier New", 12, 96, -16}, {"Tahoma", 1, 96, -1},    {"Tahoma", 72, 192, -192},
   };
   for (const Case& c : cases) {
     UniqueFont font(create_editor_font(c.face, c.points, c.dpi));
@@ -423,8 +426,9 @@ TEST_F(Editor, ZoomIsClampedSavedAndShownByEveryEditor) {
     std::int32_t zoom;
   };
   const Case cases[] = {
-      {150, 150}, {15, 20}, {19, 20}, {20, 20}, {21, 21}, {500, 500}, {501, 500},
-      {0, 20}, {-40, 20}, {INT64_C(1) << 40, 500}, {100, 100},
+      {150, 150}, {15, 20},   {19, 20}, {20, 20},  {21, 21},
+      {500, 500}, {501, 500}, {0, 20},  {-40, 20}, {INT64_C(1) << 40, 500},
+      {100, 100},
   };
   for (const Case& c : cases) {
     set_zoom(c.asked);
@@ -443,9 +447,14 @@ TEST_F(Editor, AStoredZoomIsShownAsStoredAndTheNextStepStartsFromIt) {
     std::int32_t after;
   };
   const Case cases[] = {
-      {15, +10, 25}, {15, -10, 20}, {20, -10, 20}, {500, +10, 500}, {495, +10, 500},
+      {15, +10, 25},
+      {15, -10, 20},
+      {20, -10, 20},
+      {500, +10, 500},
+      {495, +10, 500},
       // Any 32-bit number can come from the settings file; a step from it must not overflow.
-      {INT32_MAX, +10, 500}, {INT32_MIN, -10, 20},
+      {INT32_MAX, +10, 500},
+      {INT32_MIN, -10, 20},
   };
   for (const Case& c : cases) {
     app_state().borrow()->config.zoom = c.stored;
@@ -518,8 +527,8 @@ void answer_font_dialog(DialogAnswer& answer, HWND dialog) {
     // A size from the list is picked as a user picks it; Wine's dialog reads
     // only the list, Windows also a typed size.
     HWND sizes = GetDlgItem(dialog, size_box);
-    const LRESULT index =
-        SendMessageW(sizes, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(answer.size->c_str()));
+    const LRESULT index = SendMessageW(sizes, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                       reinterpret_cast<LPARAM>(answer.size->c_str()));
     if (index != CB_ERR) {
       SendMessageW(sizes, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
       SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(size_box, CBN_SELCHANGE), reinterpret_cast<LPARAM>(sizes));

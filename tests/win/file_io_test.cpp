@@ -226,12 +226,9 @@ TEST_F(FileIoTest, CreatesEveryMissingFolderOnTheWay) {
     bool folder;
   };
   const Case cases[] = {
-      {"three levels", path("one\\two\\three"), true},
-      {"again, all there", path("one\\two\\three"), true},
-      {"forward slashes", path("fwd/slash/es"), true},
-      {"a trailing separator", path("trail\\ing\\"), true},
-      {"doubled separators", path("dou\\\\bled"), true},
-      {"a file in the way", path("a-file\\below"), false},
+      {"three levels", path("one\\two\\three"), true},   {"again, all there", path("one\\two\\three"), true},
+      {"forward slashes", path("fwd/slash/es"), true},   {"a trailing separator", path("trail\\ing\\"), true},
+      {"doubled separators", path("dou\\\\bled"), true}, {"a file in the way", path("a-file\\below"), false},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(create_folder_path(c.path), c.folder) << c.what;

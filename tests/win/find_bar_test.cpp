@@ -22,8 +22,8 @@
 #include "privacy/veil.h"
 #include "privacy/veil_layout.h"
 #include "support.h"
-#include "ui/dpi.h"
 #include "ui/controls.h"
+#include "ui/dpi.h"
 #include "ui/password_prompt.h"
 #include "ui/window_dpi.h"
 
@@ -59,7 +59,7 @@ class FindBar : public DataFolderTest {
     const std::size_t index = new_tab();
     HWND editor = app_state().borrow()->tabs[index].editor;
     // Not under a borrow: the editor notifies the frame as its text changes.
-    set_editor_text(editor, text);
+    EXPECT_TRUE(set_editor_text(editor, text));
     activate_tab(index);
     return editor;
   }
@@ -71,7 +71,9 @@ class FindBar : public DataFolderTest {
   void set_match_case(bool on) {
     SendDlgItemMessageW(bar_, FIND_MATCH_CASE_ID, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
   }
-  void click(int id) { SendMessageW(bar_, WM_COMMAND, MAKEWPARAM(id, 0), reinterpret_cast<LPARAM>(GetDlgItem(bar_, id))); }
+  void click(int id) {
+    SendMessageW(bar_, WM_COMMAND, MAKEWPARAM(id, 0), reinterpret_cast<LPARAM>(GetDlgItem(bar_, id)));
+  }
 
   int S(int value) const { return scale_for_dpi(value, dpi_); }
 
@@ -94,7 +96,8 @@ TEST_F(FindBar, OpensBetweenStripAndEditorOneOrTwoRowsHighAndClosesAgain) {
     bool with_replace;
     int rows;
   };
-  for (const Case c : {Case{false, FIND_ROW_HEIGHT}, Case{true, FIND_AND_REPLACE_HEIGHT}, Case{false, FIND_ROW_HEIGHT}}) {
+  for (const Case c :
+       {Case{false, FIND_ROW_HEIGHT}, Case{true, FIND_AND_REPLACE_HEIGHT}, Case{false, FIND_ROW_HEIGHT}}) {
     show_find_bar(c.with_replace);
     const RECT bar = rect_in_parent(bar_);
     EXPECT_TRUE(IsWindowVisible(bar_)) << c.with_replace;
@@ -136,10 +139,9 @@ TEST_F(FindBar, NextAndPreviousWrapAroundAtBothEnds) {
     CHARRANGE found;
   };
   const Case cases[] = {
-      {{0, 0}, true, {0, 2}},     {{0, 2}, true, {6, 8}},     {{9, 9}, true, {12, 14}},
-      {{14, 14}, true, {0, 2}},   {{12, 14}, true, {0, 2}},   {{9, 9}, false, {6, 8}},
-      {{6, 8}, false, {0, 2}},    {{0, 2}, false, {12, 14}},  {{0, 0}, false, {12, 14}},
-      {{13, 13}, false, {6, 8}},
+      {{0, 0}, true, {0, 2}},    {{0, 2}, true, {6, 8}},    {{9, 9}, true, {12, 14}}, {{14, 14}, true, {0, 2}},
+      {{12, 14}, true, {0, 2}},  {{9, 9}, false, {6, 8}},   {{6, 8}, false, {0, 2}},  {{0, 2}, false, {12, 14}},
+      {{0, 0}, false, {12, 14}}, {{13, 13}, false, {6, 8}},
   };
   for (const Case& c : cases) {
     set_field(FIND_RESULT_ID, "stale");

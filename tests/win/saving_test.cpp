@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "model/app_state.h"
 #include "base/file_io.h"
 #include "base/system_error.h"
 #include "base/utf.h"
@@ -20,8 +19,9 @@
 #include "editor/file_dialog.h"
 #include "editor/saving.h"
 #include "editor/text_codec.h"
-#include "ui/message_box.h"
+#include "model/app_state.h"
 #include "support.h"
+#include "ui/message_box.h"
 
 namespace {
 

@@ -16,18 +16,18 @@
 #include <string>
 #include <vector>
 
-#include "model/app_state.h"
 #include "base/utf.h"
 #include "editor/editor.h"
 #include "editor/tabs.h"
+#include "model/app_state.h"
 #include "store/crypto.h"
 #include "store/protect.h"
 #include "store/random.h"
 #include "store/session_index.h"
 #include "store/session_plan.h"
 #include "store/session_store.h"
-#include "ui/message_box.h"
 #include "support.h"
+#include "ui/message_box.h"
 
 namespace {
 
@@ -795,8 +795,7 @@ TEST_F(SessionStoreTest, ClosingAsksOnlyWhenUnstoredTextWouldBeLost) {
     if (IsWindow(frame)) DestroyWindow(frame);
     // The frame ends the message loop when it goes; the test goes on.
     MSG quit;
-    while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
+    while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
     app_state().reset();
   }
 }

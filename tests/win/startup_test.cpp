@@ -15,8 +15,8 @@
 #include "app/startup.h"
 #include "base/utf.h"
 #include "model/veil_state.h"
-#include "ui/window_classes.h"
 #include "support.h"
+#include "ui/window_classes.h"
 
 namespace {
 

@@ -11,18 +11,18 @@
 #include <utility>
 
 #include "app/frame.h"
-#include "ui/window_classes.h"
-#include "ui/window_slots.h"
 #include "base/utf.h"
 #include "editor/editor.h"
 #include "editor/suppress_change.h"
 #include "editor/tabs.h"
-#include "privacy/veil_layout.h"
 #include "model/find_bar_state.h"
 #include "model/veil_state.h"
+#include "privacy/veil_layout.h"
 #include "ui/message_box.h"
 #include "ui/password_prompt.h"
 #include "ui/theme.h"
+#include "ui/window_classes.h"
+#include "ui/window_slots.h"
 
 namespace wintest {
 

@@ -19,8 +19,8 @@
 #include <type_traits>
 #include <vector>
 
-#include "model/app_state.h"
 #include "base/secure_buffer.h"
+#include "model/app_state.h"
 
 namespace wintest {
 

@@ -8,8 +8,8 @@
 
 #include "model/app_state.h"
 #include "model/veil_state.h"
-#include "ui/theme.h"
 #include "support.h"
+#include "ui/theme.h"
 
 namespace {
 

@@ -10,15 +10,15 @@
 #include <string>
 #include <vector>
 
-#include "model/app_state.h"
-#include "ui/command_ids.h"
-#include "ui/window_classes.h"
 #include "base/handles.h"
 #include "editor/strip_layout.h"
 #include "editor/tab_strip.h"
+#include "model/app_state.h"
+#include "support.h"
+#include "ui/command_ids.h"
 #include "ui/dpi.h"
 #include "ui/theme.h"
-#include "support.h"
+#include "ui/window_classes.h"
 
 namespace {
 
@@ -59,8 +59,8 @@ class TabStripWindow : public GuiThreadTest {
     const UINT dpi = GetDpiForWindow(parent_);
     dpi_ = dpi == 0 ? 96 : dpi;
     height_ = scale_for_dpi(34, dpi_);
-    strip_ = CreateWindowExW(0, TAB_STRIP_CLASS, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, WIDTH, height_, parent_,
-                             nullptr, GetModuleHandleW(nullptr), nullptr);
+    strip_ = CreateWindowExW(0, TAB_STRIP_CLASS, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, WIDTH, height_, parent_, nullptr,
+                             GetModuleHandleW(nullptr), nullptr);
     ASSERT_TRUE(strip_);
     received_commands.clear();
   }
@@ -169,7 +169,8 @@ TEST_F(TabStripWindow, PaintsActiveHoveredAndModifiedTabs) {
   {
     const Picture shown = picture();
     EXPECT_EQ(shown.at(three.tab(0).left + 1, 1), brush_colour(colours.window_brush));
-    EXPECT_EQ(shown.at(three.tab(1).left + 1, 1), brush_colour(colours.edit_brush)) << "the active tab joins the editor";
+    EXPECT_EQ(shown.at(three.tab(1).left + 1, 1), brush_colour(colours.edit_brush))
+        << "the active tab joins the editor";
     EXPECT_EQ(shown.at(three.tab(2).left + 1, 1), brush_colour(colours.window_brush));
     // The modified marker, and close crosses dim on inactive tabs, strong on the active one.
     const EdgeRect dot = *third.dot;

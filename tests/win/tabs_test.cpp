@@ -18,8 +18,8 @@
 #include "editor/editor.h"
 #include "editor/saving.h"
 #include "editor/tabs.h"
-#include "ui/message_box.h"
 #include "support.h"
+#include "ui/message_box.h"
 
 namespace {
 
@@ -52,8 +52,7 @@ class EditorsRefused {
 // An editor that takes only the first `keep` units of a text set into it,
 // as a control at its limit or out of memory does (Wine's own limit does
 // not cut a text set whole).
-LRESULT CALLBACK takes_only_part(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
-                                 DWORD_PTR keep) {
+LRESULT CALLBACK takes_only_part(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR keep) {
   if (message == EM_SETTEXTEX && lparam != 0) {
     std::wstring part(reinterpret_cast<const wchar_t*>(lparam));
     part.resize(std::min<std::size_t>(part.size(), keep));
@@ -183,8 +182,9 @@ TEST_F(Tabs, AFileTheEditorDoesNotTakeWholeIsRefused) {
       continue;
     }
     ASSERT_EQ(boxes.size(), 1u) << c.what;
-    EXPECT_EQ(message_of(boxes[0]), file + " could not be opened.\n\nThe editor could not hold all of the text: "
-                                          "it is too large, or memory ran out.")
+    EXPECT_EQ(message_of(boxes[0]), file +
+                                        " could not be opened.\n\nThe editor could not hold all of the text: "
+                                        "it is too large, or memory ran out.")
         << c.what;
     // Nothing of the file is in a tab: no part of it can be saved over it.
     ASSERT_EQ(now.size(), 1u) << c.what;

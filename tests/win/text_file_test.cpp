@@ -56,7 +56,8 @@ TEST_F(TextFileTest, SavingOutsideTheCodePageSwitchesToUtf8) {
 TEST_F(TextFileTest, ReadsWholeFilesUnderAnyName) {
   std::string big(3 * 1024 * 1024 + 17, 'x');
   for (std::size_t i = 100; i < big.size(); i += 101) big[i] = '\n';
-  const auto decoded = decode_file(write("big \xC3\xA9\xE6\x97\xA5\xE6\x9C\xAC.txt", encode_text(big, Encoding::Utf16Be).bytes));
+  const auto decoded =
+      decode_file(write("big \xC3\xA9\xE6\x97\xA5\xE6\x9C\xAC.txt", encode_text(big, Encoding::Utf16Be).bytes));
   ASSERT_TRUE(decoded) << decoded.error();
   EXPECT_EQ(decoded->encoding, Encoding::Utf16Be);
   EXPECT_EQ(decoded->eol, Eol::Lf);

@@ -12,13 +12,13 @@
 #include <string>
 #include <vector>
 
-#include "model/app_state.h"
 #include "base/utf.h"
 #include "editor/suppress_change.h"
+#include "model/app_state.h"
 #include "store/settings.h"
+#include "support.h"
 #include "ui/dpi.h"
 #include "ui/theme.h"
-#include "support.h"
 
 namespace {
 
@@ -78,8 +78,8 @@ TEST_F(ThemeSystem, DarkForReadsTheAppModeFromTheRegistry) {
       {"missing", std::nullopt, nullptr, false},
       {"0", 0, nullptr, true},
       {"1", 1, nullptr, false},
-      {"2", 2, nullptr, false},                   // only 0 means dark
-      {"string", std::nullopt, L"0", false},      // wrong type: read fails, light
+      {"2", 2, nullptr, false},               // only 0 means dark
+      {"string", std::nullopt, L"0", false},  // wrong type: read fails, light
   };
   for (const Case& c : cases) {
     value.remove();
@@ -151,8 +151,7 @@ struct RecolourLog {
   int unsuppressed = 0;
 };
 
-LRESULT CALLBACK logging_editor(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
-                                DWORD_PTR data) {
+LRESULT CALLBACK logging_editor(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR data) {
   if (message == EM_SETCHARFORMAT || message == EM_SETBKGNDCOLOR) {
     auto* log = reinterpret_cast<RecolourLog*>(data);
     ++log->messages;
@@ -211,7 +210,8 @@ TEST_F(ThemeEverywhere, RecoloursTheEditorOfEveryTabWithoutCountingEdits) {
   EditorHost host(3);
   AppState state;
   state.frame = host.parent;
-  for (std::size_t i = 0; i < host.editors.size(); ++i) state.tabs.push_back(Tab{.id = i + 1, .editor = host.editors[i]});
+  for (std::size_t i = 0; i < host.editors.size(); ++i)
+    state.tabs.push_back(Tab{.id = i + 1, .editor = host.editors[i]});
   install_app_state(std::move(state));
 
   RecolourLog log;
@@ -245,7 +245,7 @@ TEST_F(ThemeEverywhere, OnlyTheSystemChoiceFollowsAnAppModeChange) {
   const Case cases[] = {
       {Theme::System, false, 0, L"ImmersiveColorSet", true},
       {Theme::System, true, 1, L"ImmersiveColorSet", false},
-      {Theme::System, false, 0, L"Policy", false},          // another setting: nothing
+      {Theme::System, false, 0, L"Policy", false},  // another setting: nothing
       {Theme::System, false, 0, nullptr, false},
       {Theme::Light, false, 0, L"ImmersiveColorSet", false},  // a fixed choice ignores Windows
       {Theme::Dark, true, 1, L"ImmersiveColorSet", true},

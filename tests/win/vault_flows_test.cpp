@@ -18,10 +18,10 @@
 #include <variant>
 #include <vector>
 
-#include "model/app_state.h"
 #include "base/utf.h"
 #include "editor/editor.h"
 #include "editor/tabs.h"
+#include "model/app_state.h"
 #include "store/crypto.h"
 #include "store/protect.h"
 #include "store/random.h"
@@ -30,9 +30,9 @@
 #include "store/vault.h"
 #include "store/vault_flows.h"
 #include "store/vault_prompts.h"
+#include "support.h"
 #include "ui/message_box.h"
 #include "ui/password_prompt.h"
-#include "support.h"
 
 namespace {
 

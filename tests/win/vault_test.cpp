@@ -96,8 +96,8 @@ TEST_F(VaultFolder, ForgettingSetsEverythingAsideUnderOneTime) {
 
   FILETIME start{};
   GetSystemTimePreciseAsFileTime(&start);
-  const std::uint64_t before = unix_seconds_from_file_time(
-      (static_cast<std::uint64_t>(start.dwHighDateTime) << 32) | start.dwLowDateTime);
+  const std::uint64_t before =
+      unix_seconds_from_file_time((static_cast<std::uint64_t>(start.dwHighDateTime) << 32) | start.dwLowDateTime);
   EXPECT_TRUE(forget_vault(folder));
   EXPECT_FALSE(vault_exists(folder));
 
