@@ -179,8 +179,8 @@ std::expected<HWND, HRESULT> create_dialog_window(const wchar_t* class_name, std
     const DWORD error = GetLastError();
     return std::unexpected(HRESULT_FROM_WIN32(error ? error : ERROR_INVALID_WINDOW_HANDLE));
   }
-  const UINT dpi = GetDpiForWindow(window);
-  if (dpi != 0 && dpi != USER_DEFAULT_SCREEN_DPI) {
+  const std::uint32_t dpi = window_dpi(window);
+  if (dpi != USER_DEFAULT_SCREEN_DPI) {
     SetWindowPos(window, nullptr, 0, 0, scale_for_dpi(width, dpi), scale_for_dpi(height, dpi),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
