@@ -112,6 +112,9 @@ bool write_protected(const std::string& path, std::span<const std::uint8_t> plai
 struct Listing {
   std::vector<std::string> names;
   bool complete = true;
+  // "<id>.dat.tmp": a write that a crash or a power cut ended before it
+  // replaced its file. The file it was meant to replace is still whole.
+  std::vector<std::string> interrupted;
 };
 
 Listing list_tab_files(const std::string& dir) {
@@ -125,7 +128,11 @@ Listing list_tab_files(const std::string& dir) {
   do {
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
     std::string name = to_utf8(found.cFileName);
-    if (tab_file_id(name)) listing.names.push_back(std::move(name));
+    if (tab_file_id(name)) {
+      listing.names.push_back(std::move(name));
+    } else if (name.ends_with(".tmp") && tab_file_id(std::string_view(name).substr(0, name.size() - 4))) {
+      listing.interrupted.push_back(std::move(name));
+    }
   } while (FindNextFileW(find.get(), &found));
   listing.complete = GetLastError() == ERROR_NO_MORE_FILES;
   return listing;
@@ -380,7 +387,11 @@ void restore_session() {
 
   std::optional<Index> index = read_index(*access);
   std::vector<StoredTabFile> files;
-  for (std::string& name : list_tab_files(access->dir).names) {
+  Listing listing = list_tab_files(access->dir);
+  // Left over from a run that ended in the middle of a write; they hold only
+  // protected bytes, but nothing else would ever remove them.
+  for (const std::string& name : listing.interrupted) delete_file_if_present(tab_file_path(access->dir, name));
+  for (std::string& name : listing.names) {
     StoredTabFile file{std::move(name), std::nullopt};
     if (auto bytes = read_file_bytes(tab_file_path(access->dir, file.name))) {
       if (auto plain = unprotect_data(*bytes, access->key)) {

@@ -640,6 +640,21 @@ TEST_F(SessionStoreTest, NewTabsNeverShareAnIdWhateverTheFolderHolds) {
   EXPECT_EQ(read_file_bytes(tab_file("18446744073709551614.dat")), Bytes{});
 }
 
+// A write a crash ended leaves "<id>.dat.tmp" beside a whole "<id>.dat":
+// the next start removes it and restores the whole file; a name that is not
+// the program's is left alone.
+TEST_F(SessionStoreTest, WritesThatACrashEndedAreClearedAwayAtTheNextStart) {
+  start();
+  write_protected(tab_file("3.dat"), "whole");
+  write_file(tab_file("3.dat.tmp"), bytes_of("half a wri"));
+  write_file(tab_file("9.dat.tmp"), bytes_of("a new tab"));
+  write_file(tab_file("notes.tmp"), bytes_of("not ours"));
+  restore_session();
+  EXPECT_EQ(names_in(data_dir_ + "\\tabs"), (std::vector<std::string>{"3.dat", "notes.tmp"}));
+  ASSERT_EQ(tabs().size(), 1u);
+  EXPECT_EQ(get_editor_text(tabs()[0].editor), "whole");
+}
+
 // With a password set, a file still in the system's form (a rewrite under
 // the password did not reach it before the program ended) is put under
 // the password by the next store.
