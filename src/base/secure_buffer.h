@@ -12,6 +12,14 @@
 // Zeroes memory in a way the optimiser may not remove.
 void secure_wipe(void* data, std::size_t size) noexcept;
 
+// Wipes a string or vector that held a tab's text, up to its capacity (what
+// lies past the size was text too, before it shrank), so that it is not
+// just freed.
+template <class Container>
+void wipe_contents(Container& text) noexcept {
+  secure_wipe(text.data(), text.capacity() * sizeof(typename Container::value_type));
+}
+
 class SecureBuffer {
  public:
   SecureBuffer() = default;

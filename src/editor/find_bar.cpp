@@ -113,13 +113,6 @@ void show_result(std::string_view text) { set_control_text(bar_window(), FIND_RE
 
 void show_found(bool found) { show_result(found ? std::string_view() : msg_not_found); }
 
-// The editor's text passes through these copies on its way to and from a
-// replacement; like the editor's own buffers they are wiped, not just freed.
-template <class String>
-void wipe(String& text) {
-  secure_wipe(text.data(), text.size() * sizeof(typename String::value_type));
-}
-
 void focus_find_field(HWND bar) {
   HWND field = GetDlgItem(bar, FIND_FIELD_ID);
   if (field && GetFocus() != field) SetFocus(field);
@@ -270,7 +263,7 @@ void replace_one() {
   }
   std::string selected = get_selected_text(editor);
   if (selection_matches(selected, text, match_case)) replace_selection(editor, to_wide(replacement));
-  wipe(selected);
+  wipe_contents(selected);
   // From the end of the selection: after the replacement, or past a
   // selection that was not a match.
   show_found(find_in_editor(editor, text, match_case, true));
@@ -283,7 +276,7 @@ namespace {
 std::size_t replace_in_editor(HWND editor, const std::string& text, const std::string& replacement, bool match_case) {
   std::string whole = get_editor_text(editor);
   ReplacedText replaced = replace_matches(whole, text, replacement, match_case);
-  wipe(whole);
+  wipe_contents(whole);
   const std::size_t count = replaced.count;
   if (count > 0) {
     std::wstring wide = to_wide(replaced.text);
@@ -291,9 +284,9 @@ std::size_t replace_in_editor(HWND editor, const std::string& text, const std::s
     SendMessageW(editor, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&everything));
     SendMessageW(editor, EM_SCROLLCARET, 0, 0);
     replace_selection(editor, wide);
-    wipe(wide);
+    wipe_contents(wide);
   }
-  wipe(replaced.text);
+  wipe_contents(replaced.text);
   return count;
 }
 

@@ -16,6 +16,7 @@
 #include <optional>
 
 #include "base/file_io.h"
+#include "base/secure_buffer.h"
 #include "base/system_error.h"
 #include "base/utf.h"
 #include "editor/editor.h"
@@ -95,14 +96,25 @@ struct Prepared {
   std::uint32_t error = 0;
 };
 
+// The text passes through two copies on its way to the bytes; both are
+// wiped, not just freed.
 Prepared prepare(const EditorFacts& facts) {
+  std::string text;
+  std::string converted;
+  Prepared prepared;
   try {
-    return {file_bytes(get_editor_text(facts.editor), facts.eol, facts.encoding), 0};
+    text = get_editor_text(facts.editor);
+    converted = convert_line_ends(text, facts.eol);
+    wipe_contents(text);
+    prepared.encoded = encode_text(converted, facts.encoding);
   } catch (const std::bad_alloc&) {
     // A text too large to hold twice fails this save, not the program and
     // the user's other tabs.
-    return {{}, ERROR_NOT_ENOUGH_MEMORY};
+    prepared.error = ERROR_NOT_ENOUGH_MEMORY;
   }
+  wipe_contents(text);
+  wipe_contents(converted);
+  return prepared;
 }
 
 }  // namespace
@@ -138,6 +150,7 @@ bool save_tab(std::size_t index, bool save_as) {
   Prepared prepared = prepare(*editor);
   SaveOutcome outcome{prepared.error, false};
   if (outcome.error == 0) outcome = write_file_safely(target, prepared.encoded.bytes);
+  wipe_contents(prepared.encoded.bytes);
   if (outcome.error != 0) {
     const std::string message = save_failure_message(target, system_error_text(outcome.error), outcome.kept_temporary);
     message_box(facts->frame, false, message, {"OK"}, 0, 0);
