@@ -229,13 +229,6 @@ void apply_keep_on_top() {
   SetWindowPos(frame, on_top ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);
 }
 
-HWND active_editor() { return child_windows().editor; }
-
-bool is_active_editor(HWND window) {
-  const HWND editor = active_editor();
-  return editor && window == editor;
-}
-
 LRESULT CALLBACK frame_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept {
   // While CreateWindowExW of the frame runs there is no state yet.
   if (!app_state().exists()) return DefWindowProcW(window, message, wparam, lparam);

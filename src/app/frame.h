@@ -11,7 +11,3 @@ void install_frame_hooks();
 
 // Makes the frame topmost or not, as the settings say.
 void apply_keep_on_top();
-
-// The active tab's editor, or null.
-HWND active_editor();
-bool is_active_editor(HWND window);

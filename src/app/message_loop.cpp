@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "app/accelerator_table.h"
-#include "app/frame.h"
 #include "editor/editor.h"
 #include "editor/find_bar.h"
+#include "model/app_state.h"
 #include "model/find_bar_state.h"
 #include "model/veil_state.h"
 #include "ui/window_slots.h"

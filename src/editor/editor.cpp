@@ -35,11 +35,8 @@ LPARAM word_wrap_width(bool word_wrap) { return word_wrap ? 0 : 1; }
 // The editors of all tabs, collected under a short borrow of the state so
 // that messages can then be sent to them freely.
 std::vector<HWND> all_editors() {
-  std::vector<HWND> editors;
   auto state = app_state().borrow();
-  if (!state) return editors;
-  for (const Tab& tab : state->tabs) editors.push_back(tab.editor);
-  return editors;
+  return state ? state->editors() : std::vector<HWND>{};
 }
 
 }  // namespace

@@ -87,13 +87,6 @@ constexpr std::array<std::int32_t, 4> replace_row = {REPLACE_LABEL_ID, REPLACE_F
 
 HWND bar_window() { return find_bar_state().window; }
 
-HWND active_editor_window() {
-  auto state = app_state().borrow();
-  if (!state) return nullptr;
-  const Tab* tab = state->active_tab();
-  return tab ? tab->editor : nullptr;
-}
-
 // The field's whole text. A prefill may be longer than what can be typed,
 // and the search must be for the text the field shows, not a cut of it.
 std::string field_text(std::int32_t id) {
@@ -184,7 +177,7 @@ void show_find_bar(bool with_replace) {
   HWND bar = bar_window();
   if (!bar) return;
   std::optional<std::string> prefill;
-  if (HWND editor = active_editor_window()) prefill = find_prefill(get_selected_text(editor));
+  if (HWND editor = active_editor()) prefill = find_prefill(get_selected_text(editor));
 
   FindBarState& state = find_bar_state();
   state.find_bar_shown = true;
@@ -211,7 +204,7 @@ void hide_find_bar() {
   if (state.window) ShowWindow(state.window, SW_HIDE);
   layout();
   if (veiled()) return;
-  if (HWND editor = active_editor_window()) SetFocus(editor);
+  if (HWND editor = active_editor()) SetFocus(editor);
 }
 
 void relayout_find_bar() {
@@ -247,7 +240,7 @@ void find_step(bool forward) {
   const std::string text = field_text(FIND_FIELD_ID);
   if (text.empty()) return;
   const bool match_case = match_case_checked();
-  HWND editor = active_editor_window();
+  HWND editor = active_editor();
   show_found(editor && find_in_editor(editor, text, match_case, forward));
 }
 
@@ -256,7 +249,7 @@ void replace_one() {
   if (text.empty()) return;
   const bool match_case = match_case_checked();
   const std::string replacement = field_text(REPLACE_FIELD_ID);
-  HWND editor = active_editor_window();
+  HWND editor = active_editor();
   if (!editor) {
     show_found(false);
     return;
@@ -298,7 +291,7 @@ void replace_all() {
   const bool match_case = match_case_checked();
   const std::string replacement = field_text(REPLACE_FIELD_ID);
   std::size_t count = 0;
-  HWND editor = active_editor_window();
+  HWND editor = active_editor();
   // A short replacement for a long text can grow it past what memory holds;
   // the text is then left as it was, and the label says why.
   try {

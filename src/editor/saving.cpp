@@ -73,21 +73,14 @@ struct EditorFacts {
 
 std::optional<EditorFacts> editor_of(std::uint64_t id) {
   auto state = app_state().borrow();
-  if (!state) return std::nullopt;
-  for (const Tab& tab : state->tabs) {
-    if (tab.id == id) return EditorFacts{tab.editor, tab.eol, tab.encoding};
-  }
-  return std::nullopt;
+  const Tab* tab = state ? state->find_tab(id) : nullptr;
+  if (!tab) return std::nullopt;
+  return EditorFacts{tab->editor, tab->eol, tab->encoding};
 }
 
 void record_saved(std::uint64_t id, std::string target, Encoding used) {
   auto state = app_state().borrow();
-  if (!state) return;
-  for (Tab& tab : state->tabs) {
-    if (tab.id != id) continue;
-    mark_saved(tab, std::move(target), used);
-    return;
-  }
+  if (Tab* tab = state ? state->find_tab(id) : nullptr) mark_saved(*tab, std::move(target), used);
 }
 
 // The bytes the tab's text becomes on disk, or the error that prevented it.

@@ -24,18 +24,9 @@
 
 namespace {
 
-HWND frame_window() {
-  auto state = app_state().borrow();
-  return state ? state->frame : nullptr;
-}
-
 std::optional<std::size_t> index_of_id(std::uint64_t id) {
   auto state = app_state().borrow();
-  if (!state) return std::nullopt;
-  for (std::size_t i = 0; i < state->tabs.size(); ++i) {
-    if (state->tabs[i].id == id) return i;
-  }
-  return std::nullopt;
+  return state ? state->index_of(id) : std::nullopt;
 }
 
 void show_error(const std::string& text) { message_box(frame_window(), false, text, {"OK"}, 0, 0); }

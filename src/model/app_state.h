@@ -56,3 +56,10 @@ struct AppState {
 
 // The one cell; empty until start-up has built the state.
 StateCell<AppState>& app_state();
+
+// Handles read under a short borrow, for a caller that then talks to the
+// windows (which may re-enter). Null without the state, or while another
+// handler holds it.
+HWND frame_window();
+HWND active_editor();
+bool is_active_editor(HWND window);

@@ -79,11 +79,6 @@ std::optional<StoreAccess> store_access() {
   return access;
 }
 
-HWND frame_window() {
-  auto state = app_state().borrow();
-  return state ? state->frame : nullptr;
-}
-
 // Creates `path` and every missing folder above it; true when it is a
 // folder afterwards, whatever happened on the way.
 bool create_folders(const std::wstring& path) { return create_folder_path(to_utf8(path)); }
