@@ -17,6 +17,8 @@
 #include "editor/saving.h"
 #include "editor/tabs.h"
 #include "model/app_state.h"
+#include "privacy/private_clipboard.h"
+#include "privacy/settings_window.h"
 #include "store/settings_change.h"
 #include "store/vault_flows.h"
 #include "ui/command_ids.h"
@@ -89,6 +91,13 @@ void dispatch_command(std::uint16_t id) {
     case CMD_REDO:
       send_to_active_editor(EM_REDO);
       break;
+    case CMD_CUT:
+    case CMD_COPY:
+      if (HWND editor = active().editor) copy_private(editor, id == CMD_CUT);
+      break;
+    case CMD_PRIVACY_SETTINGS:
+      open_privacy_settings();
+      break;
     case CMD_PASTE:
       send_to_active_editor(WM_PASTE);
       break;
@@ -159,13 +168,10 @@ void dispatch_command(std::uint16_t id) {
       break;
     }
 
-    // Owned by parts that join later: printing, the private clipboard,
-    // time/date, privacy settings, about, updates and installing.
+    // Owned by parts that join later: printing, time/date, about, updates
+    // and installing.
     case CMD_PRINT:
-    case CMD_CUT:
-    case CMD_COPY:
     case CMD_TIME_DATE:
-    case CMD_PRIVACY_SETTINGS:
     case CMD_ABOUT:
     case CMD_UPDATES:
     case CMD_INSTALL:
