@@ -3,8 +3,10 @@
 
 #include "base/utf.h"
 
+#include <algorithm>
 #include <cstdint>
-#include <cstring>
+
+#include "base/byte_blocks.h"
 
 namespace {
 
@@ -16,10 +18,9 @@ bool is_continuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
 std::size_t ascii_prefix(std::string_view s) {
   std::size_t i = 0;
-  for (; i + 8 <= s.size(); i += 8) {
-    std::uint64_t chunk;
-    std::memcpy(&chunk, s.data() + i, 8);
-    if (chunk & 0x8080808080808080ULL) break;
+  for (; i + byte_blocks::width <= s.size(); i += byte_blocks::width) {
+    const unsigned high = byte_blocks::high_bits(byte_blocks::load(s.data() + i));
+    if (high) return i + byte_blocks::lowest(high);
   }
   while (i < s.size() && static_cast<unsigned char>(s[i]) < 0x80) ++i;
   return i;
@@ -114,6 +115,46 @@ CodePoint code_point_at(std::wstring_view utf16, std::size_t i) {
   return {unit >= 0xD800 && unit <= 0xDFFF ? replacement : unit, 1};
 }
 
+// Calls `ascii(piece)` for runs of ASCII bytes, found sixteen bytes at a
+// time (most text is mostly ASCII, and files are converted whole), and
+// `other(code_point)` for each other character, decoded the lenient way,
+// in text order.
+template <class Ascii, class Other>
+void walk_utf8(std::string_view text, Ascii&& ascii, Other&& other) {
+  const std::size_t n = text.size();
+  std::size_t i = 0;
+  while (i < n) {
+    std::size_t run = 0;
+    if (i + byte_blocks::width <= n) {
+      const unsigned high = byte_blocks::high_bits(byte_blocks::load(text.data() + i));
+      run = high ? byte_blocks::lowest(high) : byte_blocks::width;
+    } else {
+      run = ascii_prefix(text.substr(i));
+    }
+    if (run > 0) {
+      ascii(text.substr(i, run));
+      i += run;
+      if (run == byte_blocks::width || i == n) continue;
+    }
+    const Decoded d = decode_utf8_at(text.substr(i));
+    other(d.code_point);
+    i += d.length;
+  }
+}
+
+// How many of the units from `i` on are ASCII, counted in groups of eight:
+// 0 when fewer than eight are, so that a short run takes the general path.
+// Only the low 16 bits of a unit count, as in code_point_at.
+std::size_t ascii_units(std::wstring_view utf16, std::size_t i) {
+  std::size_t run = 0;
+  for (; i + run + 8 <= utf16.size(); run += 8) {
+    std::uint32_t bits = 0;
+    for (std::size_t k = 0; k < 8; ++k) bits |= static_cast<std::uint32_t>(utf16[i + run + k]);
+    if (bits & 0xFF80) break;
+  }
+  return run;
+}
+
 }  // namespace
 
 void append_utf8(std::string& out, char32_t cp) {
@@ -123,20 +164,24 @@ void append_utf8(std::string& out, char32_t cp) {
 
 std::wstring to_wide(std::string_view utf8) {
   // Never more units than bytes (four bytes make at most two units), so the
-  // string never grows and leaves no copy of the text behind.
+  // string is allocated once and never grows, and leaves no copy of the
+  // text behind.
   std::wstring out;
-  out.reserve(utf8.size());
-  while (!utf8.empty()) {
-    const Decoded d = decode_utf8_at(utf8);
-    utf8.remove_prefix(d.length);
-    if (d.code_point >= 0x10000) {
-      const char32_t v = d.code_point - 0x10000;
-      out.push_back(static_cast<wchar_t>(0xD800 + (v >> 10)));
-      out.push_back(static_cast<wchar_t>(0xDC00 + (v & 0x3FF)));
-    } else {
-      out.push_back(static_cast<wchar_t>(d.code_point));
-    }
-  }
+  out.resize_and_overwrite(utf8.size(), [&](wchar_t* units, std::size_t) {
+    wchar_t* at = units;
+    walk_utf8(
+        utf8, [&](std::string_view ascii) { at = std::copy(ascii.begin(), ascii.end(), at); },
+        [&](char32_t cp) {
+          if (cp >= 0x10000) {
+            const char32_t v = cp - 0x10000;
+            *at++ = static_cast<wchar_t>(0xD800 + (v >> 10));
+            *at++ = static_cast<wchar_t>(0xDC00 + (v & 0x3FF));
+          } else {
+            *at++ = static_cast<wchar_t>(cp);
+          }
+        });
+    return static_cast<std::size_t>(at - units);
+  });
   return out;
 }
 
@@ -146,16 +191,30 @@ std::string to_utf8(std::wstring_view utf16) {
   // first and the string allocated once.
   std::size_t size = 0;
   for (std::size_t i = 0; i < utf16.size();) {
+    if (const std::size_t ascii = ascii_units(utf16, i)) {
+      size += ascii;
+      i += ascii;
+      continue;
+    }
     const CodePoint cp = code_point_at(utf16, i);
     size += utf8_size(cp.value);
     i += cp.units;
   }
-  std::string out(size, '\0');
-  char* at = out.data();
-  for (std::size_t i = 0; i < utf16.size();) {
-    const CodePoint cp = code_point_at(utf16, i);
-    at = put_utf8(at, cp.value);
-    i += cp.units;
-  }
+  std::string out;
+  out.resize_and_overwrite(size, [&](char* bytes, std::size_t) {
+    char* at = bytes;
+    for (std::size_t i = 0; i < utf16.size();) {
+      if (const std::size_t ascii = ascii_units(utf16, i)) {
+        for (std::size_t k = 0; k < ascii; ++k) at[k] = static_cast<char>(utf16[i + k]);
+        at += ascii;
+        i += ascii;
+        continue;
+      }
+      const CodePoint cp = code_point_at(utf16, i);
+      at = put_utf8(at, cp.value);
+      i += cp.units;
+    }
+    return size;
+  });
   return out;
 }

@@ -37,9 +37,7 @@ std::string save_failure_message(std::string_view target, std::string_view syste
   return text;
 }
 
-EncodedText file_bytes(std::string_view text, Eol eol, Encoding encoding) {
-  return encode_text(convert_line_ends(text, eol), encoding);
-}
+EncodedText file_bytes(std::string_view text, Eol eol, Encoding encoding) { return encode_text(text, eol, encoding); }
 
 void mark_saved(Tab& tab, std::string target, Encoding used) {
   tab.path = std::move(target);

@@ -89,24 +89,20 @@ struct Prepared {
   std::uint32_t error = 0;
 };
 
-// The text passes through two copies on its way to the bytes; both are
-// wiped, not just freed.
+// The text passes through one copy on its way to the bytes (line ends and
+// encoding are applied in one pass); it is wiped, not just freed.
 Prepared prepare(const EditorFacts& facts) {
   std::string text;
-  std::string converted;
   Prepared prepared;
   try {
     text = get_editor_text(facts.editor);
-    converted = convert_line_ends(text, facts.eol);
-    wipe_contents(text);
-    prepared.encoded = encode_text(converted, facts.encoding);
+    prepared.encoded = file_bytes(text, facts.eol, facts.encoding);
   } catch (const std::bad_alloc&) {
     // A text too large to hold twice fails this save, not the program and
     // the user's other tabs.
     prepared.error = ERROR_NOT_ENOUGH_MEMORY;
   }
   wipe_contents(text);
-  wipe_contents(converted);
   return prepared;
 }
 

@@ -9,10 +9,14 @@
 #include <algorithm>
 #include <cstring>
 #include <initializer_list>
+#include <optional>
 #include <string>
 
+#include "base/byte_blocks.h"
+#include "base/secure_buffer.h"
 #include "base/utf.h"
 #include "editor/code_page.h"
+#include "editor/text_scan.h"
 
 namespace {
 
@@ -26,6 +30,10 @@ std::string_view as_chars(std::span<const std::uint8_t> bytes) {
 bool starts_with(std::span<const std::uint8_t> bytes, std::initializer_list<std::uint8_t> mark) {
   return bytes.size() >= mark.size() && std::equal(mark.begin(), mark.end(), bytes.begin());
 }
+
+std::string_view sequence_of(Eol eol) { return eol == Eol::CrLf ? "\r\n" : eol == Eol::Lf ? "\n" : "\r"; }
+
+// ---- decoding ----
 
 // Valid runs are copied; each maximal invalid subpart becomes one U+FFFD.
 std::string decode_utf8_lenient(std::string_view s, bool& lossy) {
@@ -74,41 +82,203 @@ DecodedBytes decode_utf16(std::span<const std::uint8_t> body, bool big_endian, E
   return {std::move(out), encoding, lossy};
 }
 
-void append_utf16(std::vector<std::uint8_t>& out, std::string_view text, bool big_endian) {
-  auto put = [&](char32_t unit) {
-    const auto high = static_cast<std::uint8_t>(unit >> 8);
-    const auto low = static_cast<std::uint8_t>(unit & 0xFF);
-    out.push_back(big_endian ? high : low);
-    out.push_back(big_endian ? low : high);
-  };
-  put(0xFEFF);
-  while (!text.empty()) {
-    const Decoded d = decode_utf8_at(text);
-    text.remove_prefix(d.length);
-    if (d.code_point >= 0x10000) {
-      const char32_t v = d.code_point - 0x10000;
-      put(0xD800 + (v >> 10));
-      put(0xDC00 + (v & 0x3FF));
+// ---- encoding ----
+
+std::uint8_t* put_unit(std::uint8_t* out, char32_t unit, bool big_endian) {
+  const auto high = static_cast<std::uint8_t>(unit >> 8);
+  const auto low = static_cast<std::uint8_t>(unit & 0xFF);
+  *out++ = big_endian ? high : low;
+  *out++ = big_endian ? low : high;
+  return out;
+}
+
+bool is_line_end(char c) { return c == '\r' || c == '\n'; }
+
+// How many bytes the line end at `at` takes: a CR LF pair is one line end.
+std::size_t line_end_length(std::string_view text, std::size_t at) {
+  return text[at] == '\r' && at + 1 < text.size() && text[at + 1] == '\n' ? 2 : 1;
+}
+
+// Copies `text` to `out` (`size` bytes, exactly what it needs) with each
+// line end replaced by `line_end`, sixteen bytes at a time between them.
+void put_lines(std::string_view text, std::string_view line_end, char* out, std::size_t size) {
+  const char* const end = out + size;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    std::size_t run = text.size() - i;
+    if (run >= byte_blocks::width) {
+      const byte_blocks::Block b = byte_blocks::load(text.data() + i);
+      const unsigned ends = byte_blocks::equal_bits(b, '\r') | byte_blocks::equal_bits(b, '\n');
+      run = ends ? byte_blocks::lowest(ends) : byte_blocks::width;
+      // A whole block fits wherever its bytes all go out; a cut one may
+      // be written whole when there is room, and only its run counted.
+      if (!ends || end - out >= static_cast<std::ptrdiff_t>(byte_blocks::width)) {
+        byte_blocks::store(out, b);
+      } else {
+        std::memcpy(out, text.data() + i, run);
+      }
+      out += run;
+      i += run;
+      if (!ends) continue;
     } else {
-      put(d.code_point);
+      while (i < text.size() && !is_line_end(text[i])) *out++ = text[i++];
+      if (i == text.size()) break;
     }
+    out = std::copy(line_end.begin(), line_end.end(), out);
+    i += line_end_length(text, i);
   }
 }
 
-std::vector<std::uint8_t> bytes_of(std::string_view text, std::string_view prefix = {}) {
-  std::vector<std::uint8_t> out;
-  out.reserve(prefix.size() + text.size());
-  out.insert(out.end(), prefix.begin(), prefix.end());
-  out.insert(out.end(), text.begin(), text.end());
+// Writes `text` as UTF-16 code units, two bytes each in the order asked,
+// with each line end replaced by `line_end` (kept as text when there is
+// none); the lenient decoding of to_wide. `room_units` is what `out` holds;
+// returns the units written.
+std::size_t put_utf16(std::string_view text, const std::string_view* line_end, std::uint8_t* out,
+                      std::size_t room_units, bool big_endian) {
+  std::size_t units = 0;
+  auto unit = [&](char32_t u) {
+    put_unit(out + 2 * units, u, big_endian);
+    ++units;
+  };
+  std::size_t i = 0;
+  while (i < text.size()) {
+    if (i + byte_blocks::width <= text.size()) {
+      const byte_blocks::Block b = byte_blocks::load(text.data() + i);
+      unsigned stop = byte_blocks::high_bits(b);
+      if (line_end) stop |= byte_blocks::equal_bits(b, '\r') | byte_blocks::equal_bits(b, '\n');
+      const std::size_t run = stop ? byte_blocks::lowest(stop) : byte_blocks::width;
+      if (room_units - units >= byte_blocks::width) {
+        byte_blocks::widen(b, out + 2 * units, big_endian);
+      } else {
+        for (std::size_t k = 0; k < run; ++k) {
+          put_unit(out + 2 * (units + k), static_cast<unsigned char>(text[i + k]), big_endian);
+        }
+      }
+      units += run;
+      i += run;
+      if (!stop) continue;
+    }
+    const char c = text[i];
+    if (line_end && is_line_end(c)) {
+      for (const char e : *line_end) unit(static_cast<unsigned char>(e));
+      i += line_end_length(text, i);
+    } else if (static_cast<unsigned char>(c) < 0x80) {
+      unit(static_cast<unsigned char>(c));
+      ++i;
+    } else {
+      const Decoded d = decode_utf8_at(text.substr(i));
+      i += d.length;
+      if (d.code_point >= 0x10000) {
+        const char32_t v = d.code_point - 0x10000;
+        unit(0xD800 + (v >> 10));
+        unit(0xDC00 + (v & 0x3FF));
+      } else {
+        unit(d.code_point);
+      }
+    }
+  }
+  return units;
+}
+
+// The bytes of `text` in one of the four Unicode encodings, with each line
+// end written as `line_end` (or kept, when there is none): sized exactly
+// first, then written in one pass, so the bytes are allocated once and the
+// converted text never exists on its own.
+std::vector<std::uint8_t> unicode_bytes(std::string_view text, Encoding encoding,
+                                        std::optional<std::string_view> line_end) {
+  const std::string_view* converting = line_end ? &*line_end : nullptr;
+  if (encoding == Encoding::Utf16Le || encoding == Encoding::Utf16Be) {
+    const bool big_endian = encoding == Encoding::Utf16Be;
+    // No character has more UTF-16 units than UTF-8 bytes, so the count of
+    // line ends is enough to size the bytes: at most a few too many for
+    // text that is not all ASCII, never too few.
+    std::size_t most = text.size();
+    if (converting) {
+      const TextScan ends = count_line_ends(text);
+      most = most - ends.cr - ends.lf + ends.line_ends() * converting->size();
+    }
+    std::vector<std::uint8_t> out(2 * (most + 1));
+    const std::size_t units = put_utf16(text, converting, put_unit(out.data(), 0xFEFF, big_endian), most, big_endian);
+    out.resize(2 * (units + 1));
+    return out;
+  }
+  const std::string_view mark = encoding == Encoding::Utf8Bom ? "\xEF\xBB\xBF" : "";
+  std::size_t size = text.size();
+  if (converting) {
+    const TextScan ends = count_line_ends(text);
+    size = size - ends.cr - ends.lf + ends.line_ends() * converting->size();
+  }
+  std::vector<std::uint8_t> out(mark.size() + size);
+  std::copy(mark.begin(), mark.end(), out.data());
+  char* body = reinterpret_cast<char*>(out.data() + mark.size());
+  if (converting) {
+    put_lines(text, *converting, body, size);
+  } else {
+    std::copy(text.begin(), text.end(), body);
+  }
   return out;
+}
+
+// The ANSI bytes of `text`, or nothing when a character is not in the
+// code page. The code page speaks UTF-16, so the text goes to it in
+// slices of whole characters: the whole text in UTF-16 would be twice its
+// size again (four times on a host with a 32-bit wchar_t) for a moment.
+std::optional<std::string> ansi_bytes(std::string_view text) {
+  constexpr std::size_t slice = 1 << 16;
+  // No code page needs more bytes for a character than UTF-8 does, so the
+  // result is allocated once and never grows.
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t start = 0; start < text.size();) {
+    std::size_t end = std::min(text.size(), start + slice);
+    // Back to the start of a character: a lead byte or an ASCII one.
+    while (end < text.size() && end > start && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+    if (end == start) end = std::min(text.size(), start + slice);
+    std::wstring wide = to_wide(text.substr(start, end - start));
+    std::optional<std::string> part = utf16_to_ansi(wide);
+    secure_wipe(wide.data(), wide.size() * sizeof(wchar_t));
+    if (!part) {
+      wipe_contents(out);
+      return std::nullopt;
+    }
+    out.append(*part);
+    wipe_contents(*part);
+    start = end;
+  }
+  return out;
+}
+
+EncodedText encode(std::string_view text, Encoding encoding, std::optional<Eol> eol) {
+  if (encoding != Encoding::Ansi) {
+    std::optional<std::string_view> line_end;
+    if (eol) line_end = sequence_of(*eol);
+    return {unicode_bytes(text, encoding, line_end), encoding};
+  }
+  if (text.empty()) return {{}, Encoding::Ansi};
+  std::string converted;
+  if (eol) converted = convert_line_ends(text, *eol);
+  const std::string_view source = eol ? std::string_view(converted) : text;
+  // A character the code page cannot hold exactly must not be saved as a
+  // look-alike or a question mark: the text goes out as UTF-8 instead.
+  EncodedText encoded;
+  if (std::optional<std::string> ansi = ansi_bytes(source)) {
+    encoded = {std::vector<std::uint8_t>(ansi->begin(), ansi->end()), Encoding::Ansi};
+    wipe_contents(*ansi);
+  } else {
+    encoded = {unicode_bytes(source, Encoding::Utf8, std::nullopt), Encoding::Utf8};
+  }
+  wipe_contents(converted);
+  return encoded;
 }
 
 }  // namespace
 
 DecodedBytes decode_bytes(std::span<const std::uint8_t> bytes) {
+  TextScan scan;
   if (starts_with(bytes, {0xEF, 0xBB, 0xBF})) {
     const std::string_view body = as_chars(bytes.subspan(3));
-    if (is_valid_utf8(body)) return {std::string(body), Encoding::Utf8Bom, false};
+    if (std::optional<std::string> text = copy_valid_utf8(body, scan))
+      return {std::move(*text), Encoding::Utf8Bom, false};
     bool lossy = false;
     std::string text = decode_utf8_lenient(body, lossy);
     return {std::move(text), Encoding::Utf8Bom, lossy};
@@ -116,11 +286,11 @@ DecodedBytes decode_bytes(std::span<const std::uint8_t> bytes) {
   if (starts_with(bytes, {0xFF, 0xFE})) return decode_utf16(bytes.subspan(2), false, Encoding::Utf16Le);
   if (starts_with(bytes, {0xFE, 0xFF})) return decode_utf16(bytes.subspan(2), true, Encoding::Utf16Be);
 
-  const std::string_view all = as_chars(bytes);
-  if (is_valid_utf8(all)) return {std::string(all), Encoding::Utf8, false};
-
-  if (auto wide = ansi_to_utf16(all, true)) return {to_utf8(*wide), Encoding::Ansi, false};
-  if (auto wide = ansi_to_utf16(all, false)) return {to_utf8(*wide), Encoding::Ansi, true};
+  if (std::optional<std::string> text = copy_valid_utf8(as_chars(bytes), scan)) {
+    return {std::move(*text), Encoding::Utf8, false};
+  }
+  if (auto wide = ansi_to_utf16(as_chars(bytes), true)) return {to_utf8(*wide), Encoding::Ansi, false};
+  if (auto wide = ansi_to_utf16(as_chars(bytes), false)) return {to_utf8(*wide), Encoding::Ansi, true};
   return {std::string(), Encoding::Ansi, true};
 }
 
@@ -129,64 +299,36 @@ Result<void> reject_binary(std::string_view path, std::string_view text) {
   return {};
 }
 
-Eol detect_eol(std::string_view text) {
-  std::size_t crlf = 0, lf = 0, cr = 0;
-  for (std::size_t i = text.find_first_of("\r\n"); i != std::string_view::npos; i = text.find_first_of("\r\n", i)) {
-    if (text[i] == '\n') {
-      ++lf;
-      ++i;
-    } else if (i + 1 < text.size() && text[i + 1] == '\n') {
-      ++crlf;
-      i += 2;
-    } else {
-      ++cr;
-      ++i;
-    }
-  }
-  if (lf > crlf && lf >= cr) return Eol::Lf;
-  if (cr > crlf && cr > lf) return Eol::Cr;
-  return Eol::CrLf;
-}
+Eol detect_eol(std::string_view text) { return count_line_ends(text).dominant_eol(); }
 
 std::string convert_line_ends(std::string_view text, Eol eol) {
-  const std::string_view sequence = eol == Eol::CrLf ? "\r\n" : eol == Eol::Lf ? "\n" : "\r";
+  // Sized exactly before anything is written: a string that grows would
+  // leave copies of the text behind in freed memory.
+  const std::string_view sequence = sequence_of(eol);
+  const TextScan ends = count_line_ends(text);
+  const std::size_t size = text.size() - ends.cr - ends.lf + ends.line_ends() * sequence.size();
   std::string out;
-  out.reserve(text.size() + text.size() / 16);
-  std::size_t start = 0;
-  for (std::size_t i = text.find_first_of("\r\n"); i != std::string_view::npos; i = text.find_first_of("\r\n", start)) {
-    out.append(text.substr(start, i - start));
-    out.append(sequence);
-    start = i + 1;
-    if (text[i] == '\r' && start < text.size() && text[start] == '\n') ++start;
-  }
-  out.append(text.substr(start));
+  out.resize_and_overwrite(size, [&](char* bytes, std::size_t) {
+    put_lines(text, sequence, bytes, size);
+    return size;
+  });
   return out;
 }
 
-EncodedText encode_text(std::string_view text, Encoding encoding) {
-  switch (encoding) {
-    case Encoding::Utf8:
-      return {bytes_of(text), Encoding::Utf8};
-    case Encoding::Utf8Bom:
-      return {bytes_of(text, "\xEF\xBB\xBF"), Encoding::Utf8Bom};
-    case Encoding::Utf16Le:
-    case Encoding::Utf16Be: {
-      std::vector<std::uint8_t> out;
-      out.reserve(2 * text.size() + 2);
-      append_utf16(out, text, encoding == Encoding::Utf16Be);
-      return {std::move(out), encoding};
-    }
-    case Encoding::Ansi:
-      break;
-  }
-  if (text.empty()) return {{}, Encoding::Ansi};
-  // A character the code page cannot hold exactly must not be saved as a
-  // look-alike or a question mark: the text goes out as UTF-8 instead.
-  if (auto ansi = utf16_to_ansi(to_wide(text))) return {bytes_of(*ansi), Encoding::Ansi};
-  return {bytes_of(text), Encoding::Utf8};
-}
+EncodedText encode_text(std::string_view text, Encoding encoding) { return encode(text, encoding, std::nullopt); }
+
+EncodedText encode_text(std::string_view text, Eol eol, Encoding encoding) { return encode(text, encoding, eol); }
 
 Result<DecodedText> decode_contents(std::string_view path, std::span<const std::uint8_t> bytes) {
+  // The common case, a UTF-8 file with or without its mark, in one pass.
+  const bool utf8_mark = starts_with(bytes, {0xEF, 0xBB, 0xBF});
+  if (utf8_mark || (!starts_with(bytes, {0xFF, 0xFE}) && !starts_with(bytes, {0xFE, 0xFF}))) {
+    TextScan scan;
+    if (std::optional<std::string> text = copy_valid_utf8(as_chars(bytes.subspan(utf8_mark ? 3 : 0)), scan)) {
+      if (scan.nul) return fail(not_text_message(path));
+      return DecodedText{std::move(*text), utf8_mark ? Encoding::Utf8Bom : Encoding::Utf8, scan.dominant_eol(), false};
+    }
+  }
   DecodedBytes decoded = decode_bytes(bytes);
   if (auto refused = reject_binary(path, decoded.text); !refused) return fail(std::move(refused.error()));
   const Eol eol = detect_eol(decoded.text);

@@ -43,6 +43,11 @@ std::string convert_line_ends(std::string_view text, Eol eol);
 
 EncodedText encode_text(std::string_view text, Encoding encoding);
 
+// The same bytes as encode_text(convert_line_ends(text, eol), encoding): what
+// a file gets for the editor's text. For the Unicode encodings in one pass,
+// without the converted text in between.
+EncodedText encode_text(std::string_view text, Eol eol, Encoding encoding);
+
 // decode_bytes, reject_binary and detect_eol in one: what opening the file
 // at `path` with these contents gives.
 [[nodiscard]] Result<DecodedText> decode_contents(std::string_view path, std::span<const std::uint8_t> bytes);

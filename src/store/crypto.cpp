@@ -84,20 +84,47 @@ Result<SecureBuffer> derive_key(std::span<const std::uint8_t> password, std::spa
   return key;
 }
 
-Result<std::vector<std::uint8_t>> seal(std::span<const std::uint8_t> key, std::span<const std::uint8_t> plaintext) {
+Result<void> seal_into(std::vector<std::uint8_t>& out, std::span<const std::uint8_t> key,
+                       std::span<const std::uint8_t> plaintext) {
   if (plaintext.size() > max_sealed_plaintext) return fail("The data is too large to encrypt.");
-  std::vector<std::uint8_t> blob(nonce_size + plaintext.size() + tag_size);
-  const std::span<std::uint8_t> nonce(blob.data(), nonce_size);
+  const std::size_t start = out.size();
+  out.reserve(start + sealing_overhead + plaintext.size());
+  out.resize(start + nonce_size);
+  const std::span<std::uint8_t> nonce(out.data() + start, nonce_size);
   fill_random(nonce);
   auto cipher = open_cipher(key, nonce);
-  if (!cipher) return fail(cipher.error());
-  std::uint8_t* body = blob.data() + nonce_size;
-  // An empty plaintext still needs the (empty) encrypt call: GCM computes
-  // the tag over what was processed, and nothing is a valid message.
-  if (gcry_cipher_encrypt(cipher->get(), body, plaintext.size(), plaintext.data(), plaintext.size()) != 0 ||
-      gcry_cipher_gettag(cipher->get(), body + plaintext.size(), tag_size) != 0) {
+  if (!cipher) {
+    out.resize(start);
+    return fail(cipher.error());
+  }
+  // Slice by slice, each made room for and encrypted into while that room
+  // is still in the cache: a tab of many megabytes is not first zeroed
+  // whole in memory and then written over.
+  constexpr std::size_t slice = 8 * 1024;
+  const std::size_t body = start + nonce_size;
+  std::size_t done = 0;
+  do {
+    const std::size_t length = std::min(slice, plaintext.size() - done);
+    out.resize(out.size() + length);
+    // An empty plaintext still needs the (empty) encrypt call: GCM computes
+    // the tag over what was processed, and nothing is a valid message.
+    if (gcry_cipher_encrypt(cipher->get(), out.data() + body + done, length, plaintext.data() + done, length) != 0) {
+      out.resize(start);
+      return fail("The data could not be encrypted.");
+    }
+    done += length;
+  } while (done < plaintext.size());
+  out.resize(out.size() + tag_size);
+  if (gcry_cipher_gettag(cipher->get(), out.data() + body + done, tag_size) != 0) {
+    out.resize(start);
     return fail("The data could not be encrypted.");
   }
+  return {};
+}
+
+Result<std::vector<std::uint8_t>> seal(std::span<const std::uint8_t> key, std::span<const std::uint8_t> plaintext) {
+  std::vector<std::uint8_t> blob;
+  if (auto sealed = seal_into(blob, key, plaintext); !sealed) return fail(sealed.error());
   return blob;
 }
 

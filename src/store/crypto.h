@@ -34,6 +34,11 @@ inline constexpr std::uint64_t max_sealed_plaintext = (std::uint64_t{1} << 36) -
 // nonce (12, fresh) | ciphertext | tag (16). `key` must be 32 bytes.
 [[nodiscard]] Result<std::vector<std::uint8_t>> seal(std::span<const std::uint8_t> key,
                                                      std::span<const std::uint8_t> plaintext);
+// The same blob appended to `out`, behind what it holds already (a mark),
+// so that a large text is not copied once more to go behind it. On failure
+// `out` is as it was.
+[[nodiscard]] Result<void> seal_into(std::vector<std::uint8_t>& out, std::span<const std::uint8_t> key,
+                                     std::span<const std::uint8_t> plaintext);
 
 // The plaintext of a sealed blob, or failure when the blob is too short to
 // hold a nonce and a tag or its tag does not match.

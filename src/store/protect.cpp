@@ -15,12 +15,8 @@ bool is_sealed_form(std::span<const std::uint8_t> bytes) {
 
 Result<std::vector<std::uint8_t>> seal_protected(std::span<const std::uint8_t> key,
                                                  std::span<const std::uint8_t> bytes) {
-  auto blob = seal(key, bytes);
-  if (!blob) return fail(blob.error());
-  std::vector<std::uint8_t> out;
-  out.reserve(sealed_form_magic.size() + blob->size());
-  out.insert(out.end(), sealed_form_magic.begin(), sealed_form_magic.end());
-  out.insert(out.end(), blob->begin(), blob->end());
+  std::vector<std::uint8_t> out(sealed_form_magic.begin(), sealed_form_magic.end());
+  if (auto sealed = seal_into(out, key, bytes); !sealed) return fail(sealed.error());
   return out;
 }
 

@@ -94,7 +94,7 @@ TEST(DeriveKey, RefusesWhatArgon2CannotTake) {
 
 TEST(Seal, RoundTripsEverySizeAroundTheBlockBoundaries) {
   const Bytes key = counting(32, 11);
-  for (const std::size_t size : {0u, 1u, 15u, 16u, 17u, 31u, 32u, 33u, 1000u, 65536u + 3u}) {
+  for (const std::size_t size : {0u, 1u, 15u, 16u, 17u, 31u, 32u, 33u, 1000u, 8191u, 8192u, 8193u, 65536u + 3u}) {
     const Bytes plain = counting(size, static_cast<std::uint8_t>(size));
     auto blob = seal(key, plain);
     ASSERT_TRUE(blob.has_value()) << blob.error();
@@ -103,6 +103,19 @@ TEST(Seal, RoundTripsEverySizeAroundTheBlockBoundaries) {
     ASSERT_TRUE(opened.has_value()) << "size " << size;
     EXPECT_EQ(Bytes(opened->span().begin(), opened->span().end()), plain) << "size " << size;
   }
+}
+
+TEST(Seal, AppendsBehindAMarkAndLeavesItAloneOnFailure) {
+  const Bytes key = counting(32, 3);
+  Bytes out = bytes_of("MARK");
+  ASSERT_TRUE(seal_into(out, key, bytes_of("behind the mark")));
+  EXPECT_EQ(Bytes(out.begin(), out.begin() + 4), bytes_of("MARK"));
+  auto opened = open_sealed(key, std::span(out).subspan(4));
+  ASSERT_TRUE(opened.has_value());
+  EXPECT_EQ(opened->view(), "behind the mark");
+  const Bytes before = out;
+  EXPECT_FALSE(seal_into(out, counting(16), bytes_of("a key too short")).has_value());
+  EXPECT_EQ(out, before);
 }
 
 TEST(Seal, TwoSealingsOfTheSameTextDifferThroughout) {
