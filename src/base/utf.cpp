@@ -162,26 +162,28 @@ void append_utf8(std::string& out, char32_t cp) {
   out.append(bytes, put_utf8(bytes, cp));
 }
 
+std::size_t put_wide(std::string_view utf8, wchar_t* out) {
+  wchar_t* at = out;
+  walk_utf8(
+      utf8, [&](std::string_view ascii) { at = std::copy(ascii.begin(), ascii.end(), at); },
+      [&](char32_t cp) {
+        if (cp >= 0x10000) {
+          const char32_t v = cp - 0x10000;
+          *at++ = static_cast<wchar_t>(0xD800 + (v >> 10));
+          *at++ = static_cast<wchar_t>(0xDC00 + (v & 0x3FF));
+        } else {
+          *at++ = static_cast<wchar_t>(cp);
+        }
+      });
+  return static_cast<std::size_t>(at - out);
+}
+
 std::wstring to_wide(std::string_view utf8) {
   // Never more units than bytes (four bytes make at most two units), so the
   // string is allocated once and never grows, and leaves no copy of the
   // text behind.
   std::wstring out;
-  out.resize_and_overwrite(utf8.size(), [&](wchar_t* units, std::size_t) {
-    wchar_t* at = units;
-    walk_utf8(
-        utf8, [&](std::string_view ascii) { at = std::copy(ascii.begin(), ascii.end(), at); },
-        [&](char32_t cp) {
-          if (cp >= 0x10000) {
-            const char32_t v = cp - 0x10000;
-            *at++ = static_cast<wchar_t>(0xD800 + (v >> 10));
-            *at++ = static_cast<wchar_t>(0xDC00 + (v & 0x3FF));
-          } else {
-            *at++ = static_cast<wchar_t>(cp);
-          }
-        });
-    return static_cast<std::size_t>(at - units);
-  });
+  out.resize_and_overwrite(utf8.size(), [&](wchar_t* units, std::size_t) { return put_wide(utf8, units); });
   return out;
 }
 

@@ -9,6 +9,10 @@
 // Invalid UTF-8 becomes U+FFFD, one per maximal invalid subpart.
 std::wstring to_wide(std::string_view utf8);
 
+// The units of to_wide(utf8) written to `out`, which has room for
+// utf8.size() of them (never more units than bytes); returns how many.
+std::size_t put_wide(std::string_view utf8, wchar_t* out);
+
 // An unpaired surrogate becomes U+FFFD.
 std::string to_utf8(std::wstring_view utf16);
 

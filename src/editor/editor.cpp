@@ -9,13 +9,11 @@
 #include "editor/editor.h"
 
 #include <algorithm>
-#include <new>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "base/secure_buffer.h"
-#include "base/system_error.h"
 #include "base/utf.h"
 #include "editor/suppress_change.h"
 #include "model/app_state.h"
@@ -68,16 +66,15 @@ LRESULT text_length(HWND editor) {
   return n < 0 ? 0 : n;
 }
 
-// The fewest characters the control holds for the whole of `text`: one per
-// unit, except that a paragraph end written CR LF (or CR CR LF) becomes one
-// character. (A NUL ends what the control reads, so a text with one never
-// comes out whole.)
-std::size_t least_length_held(std::wstring_view text) {
+// The fewest characters the control holds for `units`: one per unit,
+// except that a paragraph end written CR LF (or CR CR LF) becomes one
+// character.
+std::size_t least_length_held(std::wstring_view units) {
   std::size_t count = 0;
-  for (std::size_t i = 0; i < text.size(); ++count) {
-    if (text.substr(i).starts_with(L"\r\r\n")) {
+  for (std::size_t i = 0; i < units.size(); ++count) {
+    if (units.substr(i).starts_with(L"\r\r\n")) {
       i += 3;
-    } else if (text.substr(i).starts_with(L"\r\n")) {
+    } else if (units.substr(i).starts_with(L"\r\n")) {
       i += 2;
     } else {
       ++i;
@@ -86,29 +83,61 @@ std::size_t least_length_held(std::wstring_view text) {
   return count;
 }
 
-std::string system_reason(DWORD code) { return system_error_text(code) + " (os error " + std::to_string(code) + ")"; }
+bool is_continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+// The text on its way into the editor, handed over in slices of UTF-16 that
+// are converted as the control asks for them: the whole text never exists
+// a second time, twice as large, beside the control's own copy.
+struct TextStream {
+  std::string_view text;
+  std::size_t at = 0;
+  std::size_t least = 0;
+};
+
+// The end of the next slice of at most `room` bytes (each byte makes at
+// most one unit). It never cuts a character, and never a CR from a LF
+// after it (nor the two CRs of CR CR LF): the control reads each slice on
+// its own and would see two paragraph ends.
+std::size_t slice_end(std::string_view text, std::size_t at, std::size_t room) {
+  std::size_t end = std::min(text.size(), at + room);
+  if (end == text.size()) return end;
+  for (int back = 0; back < 3 && end > at && is_continuation(text[end]); ++back) --end;
+  std::size_t crs = 0;
+  while (crs < 2 && end - crs > at && text[end - crs - 1] == '\r') ++crs;
+  if (end - crs > at) end -= crs;
+  return end;
+}
+
+DWORD CALLBACK stream_slice(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* written) noexcept {
+  auto& stream = *reinterpret_cast<TextStream*>(cookie);
+  const std::size_t end = slice_end(stream.text, stream.at, static_cast<std::size_t>(size) / sizeof(wchar_t));
+  auto* units = reinterpret_cast<wchar_t*>(buffer);
+  const std::size_t count = put_wide(stream.text.substr(stream.at, end - stream.at), units);
+  stream.least += least_length_held({units, count});
+  stream.at = end;
+  *written = static_cast<LONG>(count * sizeof(wchar_t));
+  return 0;
+}
 
 }  // namespace
 
 Result<void> set_editor_text(HWND editor, std::string_view text) {
+  constexpr const char* too_much = "The editor could not hold all of the text: it is too large, or memory ran out.";
+  // A NUL ends what the control reads, so a text with one never goes in
+  // whole.
+  if (text.find('\0') != std::string_view::npos) return fail(too_much);
   SuppressChange quiet;
-  std::wstring wide;
-  try {
-    wide = to_wide(text);
-  } catch (const std::bad_alloc&) {
-    // A file too large to convert fails its own open, not the program with
-    // the user's other tabs.
-    return fail(system_reason(ERROR_NOT_ENOUGH_MEMORY));
-  }
-  SETTEXTEX how{ST_DEFAULT, utf16_code_page};
-  SendMessageW(editor, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&how), reinterpret_cast<LPARAM>(wide.c_str()));
-  const std::size_t least = least_length_held(wide);
-  // Tab text may be a decrypted secret; no copy of it lingers in freed memory.
-  secure_wipe(wide.data(), wide.size() * sizeof(wchar_t));
+  TextStream stream{text};
+  EDITSTREAM how{reinterpret_cast<DWORD_PTR>(&stream), 0, stream_slice};
+  SendMessageW(editor, EM_STREAMIN, SF_TEXT | SF_UNICODE, reinterpret_cast<LPARAM>(&how));
+  // As a whole new text: nothing to undo, the caret at the start.
+  SendMessageW(editor, EM_EMPTYUNDOBUFFER, 0, 0);
+  CHARRANGE start{0, 0};
+  SendMessageW(editor, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&start));
   // A control at its limit or out of memory keeps only the start of the text
   // (or none of it), and its answer does not always say so; its length does.
-  if (static_cast<std::size_t>(text_length(editor)) < least) {
-    return fail("The editor could not hold all of the text: it is too large, or memory ran out.");
+  if (how.dwError != 0 || stream.at < text.size() || static_cast<std::size_t>(text_length(editor)) < stream.least) {
+    return fail(too_much);
   }
   return {};
 }

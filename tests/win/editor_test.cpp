@@ -241,19 +241,6 @@ TEST_F(Editor, TextComesBackAsTheControlHoldsIt) {
             "b");
 }
 
-// An editor that takes only the first `keep` units of a text set into it,
-// as a control at its limit or out of memory does. (Under Wine the
-// control's own limit does not cut a text set whole, so the cut is made
-// here.)
-LRESULT CALLBACK takes_only_part(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR keep) {
-  if (message == EM_SETTEXTEX && lparam != 0) {
-    std::wstring part(reinterpret_cast<const wchar_t*>(lparam));
-    part.resize(std::min<std::size_t>(part.size(), keep));
-    return DefSubclassProc(window, message, wparam, reinterpret_cast<LPARAM>(part.c_str()));
-  }
-  return DefSubclassProc(window, message, wparam, lparam);
-}
-
 TEST_F(Editor, SettingTextFailsUnlessTheEditorHoldsAllOfIt) {
   struct Case {
     const char* what;

@@ -5,6 +5,9 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+#include <richedit.h>
+
 #include "support.h"
 
 #include <algorithm>
@@ -268,6 +271,36 @@ HWND create_frame(Placement place) {
                                place.height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
   EXPECT_NE(frame, nullptr);
   return frame;
+}
+
+namespace {
+
+struct PartialStream {
+  EDITSTREAM outer;
+  std::size_t left;
+};
+
+DWORD CALLBACK read_part(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* written) {
+  auto& part = *reinterpret_cast<PartialStream*>(cookie);
+  const DWORD error = part.outer.pfnCallback(part.outer.dwCookie, buffer, size, written);
+  const auto units = std::min<std::size_t>(static_cast<std::size_t>(*written) / sizeof(wchar_t), part.left);
+  part.left -= units;
+  *written = static_cast<LONG>(units * sizeof(wchar_t));
+  return error;
+}
+
+}  // namespace
+
+LRESULT CALLBACK takes_only_part(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR keep) {
+  if (message == EM_STREAMIN && lparam != 0) {
+    auto* outer = reinterpret_cast<EDITSTREAM*>(lparam);
+    PartialStream part{*outer, keep};
+    EDITSTREAM inner{reinterpret_cast<DWORD_PTR>(&part), 0, read_part};
+    const LRESULT result = DefSubclassProc(window, message, wparam, reinterpret_cast<LPARAM>(&inner));
+    outer->dwError = inner.dwError;
+    return result;
+  }
+  return DefSubclassProc(window, message, wparam, lparam);
 }
 
 // ---- the program's modal windows ----

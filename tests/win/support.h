@@ -118,6 +118,13 @@ HWND create_test_window(const wchar_t* class_name, WNDPROC procedure, DWORD styl
 // frame_proc.
 HWND create_frame(Placement place = {});
 
+// A subclass procedure (SetWindowSubclass, `keep` as its reference data) for
+// an editor that takes only the first `keep` units of a text streamed into
+// it, as a control at its limit or out of memory does. (Under Wine the
+// control's own limit does not cut a text set whole, so the cut is made
+// here, between the program's stream and the control.)
+LRESULT CALLBACK takes_only_part(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR id, DWORD_PTR keep);
+
 // ---- the program's modal windows, answered from inside their loops ----
 
 inline constexpr wchar_t SYSTEM_DIALOG_CLASS[] = L"#32770";

@@ -49,18 +49,6 @@ class EditorsRefused {
   HHOOK hook_;
 };
 
-// An editor that takes only the first `keep` units of a text set into it,
-// as a control at its limit or out of memory does (Wine's own limit does
-// not cut a text set whole).
-LRESULT CALLBACK takes_only_part(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR keep) {
-  if (message == EM_SETTEXTEX && lparam != 0) {
-    std::wstring part(reinterpret_cast<const wchar_t*>(lparam));
-    part.resize(std::min<std::size_t>(part.size(), keep));
-    return DefSubclassProc(window, message, wparam, reinterpret_cast<LPARAM>(part.c_str()));
-  }
-  return DefSubclassProc(window, message, wparam, lparam);
-}
-
 // While it lives, every editor made on this thread takes only `keep` units.
 class SmallEditors {
  public:
