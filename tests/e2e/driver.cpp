@@ -25,7 +25,9 @@ std::wstring module_folder() {
   return folder.substr(0, folder.find_last_of(L"\\/"));
 }
 
-std::wstring nimbol_exe() { return module_folder() + L"\\" + wide(NIMBOL_EXE_NAME); }
+std::wstring program_path(const std::wstring& program) {
+  return module_folder() + L"\\" + (program.empty() ? wide(NIMBOL_EXE_NAME) : program);
+}
 
 std::wstring quote_argument(const std::wstring& arg) {
   if (!arg.empty() && arg.find_first_of(L" \t\"") == std::wstring::npos) return arg;
@@ -71,8 +73,8 @@ struct Process {
 };
 
 Process start_process(const std::vector<std::wstring>& args, const std::wstring& app_data,
-                      const std::wstring& working_dir) {
-  std::wstring command_line = quote_argument(nimbol_exe());
+                      const std::wstring& working_dir, const std::wstring& program = {}) {
+  std::wstring command_line = quote_argument(program_path(program));
   for (const std::wstring& arg : args) command_line += L" " + quote_argument(arg);
   std::wstring environment = environment_with_app_data(app_data);
   STARTUPINFOW startup{};
@@ -327,7 +329,7 @@ void App::launch(StartOptions options) {
   CreateDirectoryW(work_folder().c_str(), nullptr);
   if (options.config) write_file(data_folder() + L"\\config.json", *options.config);
   const std::wstring cwd = options.working_dir.empty() ? work_folder() : options.working_dir;
-  const Process process = start_process(options.args, app_data(), cwd);
+  const Process process = start_process(options.args, app_data(), cwd, options.program);
   process_ = process.handle;
   process_id_ = process.id;
   if (options.wait_for_frame) {

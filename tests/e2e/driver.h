@@ -92,6 +92,9 @@ struct StartOptions {
   std::wstring working_dir;
   // Wait until the frame exists (off for starts expected to end at once).
   bool wait_for_frame = true;
+  // Another program beside the driver to start instead of nimbol.exe (the
+  // benchmarks' bare program); it has no frame to wait for.
+  std::wstring program;
 };
 
 // One nimbol.exe process with its own APPDATA. Ending the test object ends
