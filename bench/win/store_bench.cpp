@@ -81,12 +81,8 @@ bool bench_protection(const char* name, HWND frame, const std::string& text, std
   // The frame's layout would give the editor its place; at width 0 the
   // control would wrap after every character.
   MoveWindow(editor, 0, 0, 780, 560, FALSE);
-  double t0 = now_ms();
   if (!set_editor_text(editor, text)) return false;
-  fprintf(stderr, "DEBUG set %.1f\n", now_ms() - t0);
-  t0 = now_ms();
   const std::string stored = get_editor_text(editor);
-  fprintf(stderr, "DEBUG get %.1f\n", now_ms() - t0);
   const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(stored.data()), stored.size());
   for (int i = 0; i < rounds; ++i) {
     mark_pending(*index);
