@@ -27,13 +27,24 @@ inline constexpr std::string_view sample_lines[] = {
     "\r\n",
 };
 
+// The same lines with only characters of Windows-1252 (the ANSI code page
+// of the host and of Wine), for saving as ANSI: a text the code page cannot
+// hold goes out as UTF-8 instead.
+inline constexpr std::string_view ansi_lines[] = {
+    sample_lines[0], sample_lines[1], sample_lines[2], sample_lines[3], sample_lines[4], sample_lines[5],
+    sample_lines[6], sample_lines[7], sample_lines[8],
+    "TODO: ask M\xC3\xBCller about the na\xC3\xAFve office hours.\r\n",
+    "Done \xE2\x80\xA6 shipped on time.\r\n",
+    sample_lines[11],
+};
+
 // Exactly `size` bytes of the lines above, repeated (the last one may be
 // cut, also in the middle of a character: a decoder must cope).
-inline std::string sample_text(std::size_t size) {
+inline std::string sample_text(std::size_t size, bool ansi = false) {
   std::string text;
   text.reserve(size);
   while (text.size() < size) {
-    for (std::string_view line : sample_lines) text.append(line);
+    for (std::string_view line : ansi ? ansi_lines : sample_lines) text.append(line);
   }
   text.resize(size);
   return text;
@@ -41,8 +52,8 @@ inline std::string sample_text(std::size_t size) {
 
 // About `size` bytes of whole lines: valid UTF-8 that ends its last line,
 // as a file a user opens.
-inline std::string whole_lines(std::size_t size) {
-  std::string text = sample_text(size);
+inline std::string whole_lines(std::size_t size, bool ansi = false) {
+  std::string text = sample_text(size, ansi);
   text.resize(text.rfind('\n') + 1);
   return text;
 }

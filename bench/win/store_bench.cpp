@@ -64,9 +64,9 @@ void mark_pending(std::size_t index) {
   state->tabs[index].store_pending = true;
 }
 
-// One protection: the store of the tab, the protection alone and the
-// atomic write of as many bytes, in turns, so that a busy machine slows
-// all three alike.
+// One protection: the store of the tab, and what it is made of alone (the
+// text taken out of the editor, its protection, the atomic write of as
+// many bytes), in turns, so that a busy machine slows all of them alike.
 bool bench_protection(const char* name, HWND frame, const std::string& text, std::optional<SecureBuffer> key,
                       int rounds) {
   AppState state;
@@ -89,7 +89,8 @@ bool bench_protection(const char* name, HWND frame, const std::string& text, std
     bool ok = true;
     report(std::string("store.") + name, timed([&] { ok = store_session(); }));
     if (!ok) return false;
-    report(std::string("protect.") + name, timed([&] { ok = protect_data(bytes, key).has_value(); }));
+    report(std::string("text.") + name, timed([&] { ok = get_editor_text(editor).size() == stored.size(); }));
+    report(std::string("protect.") + name, timed([&] { ok = ok && protect_data(bytes, key).has_value(); }));
     report(std::string("atomic.") + name,
            timed([&] { ok = ok && write_file_atomic(reference_path, bytes).has_value(); }));
     if (!ok) return false;

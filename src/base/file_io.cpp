@@ -80,7 +80,11 @@ std::wstring system_path(std::string_view path) {
   return L"\\\\?\\" + full;
 }
 
-std::expected<std::vector<std::uint8_t>, FileError> read_all_bytes(std::string_view path, ReadOptions options) {
+namespace {
+
+// Every byte of the file, into a vector of bytes or a string.
+template <class Bytes>
+std::expected<Bytes, FileError> read_whole(std::string_view path, ReadOptions options) {
   // Others may keep a file open for writing (a log being written, say);
   // reading it anyway is what users expect of a notepad.
   const DWORD share =
@@ -90,7 +94,7 @@ std::expected<std::vector<std::uint8_t>, FileError> read_all_bytes(std::string_v
   if (!file) return failure(failed_call_error());
   const std::uint64_t cap = options.max_size.value_or(std::numeric_limits<std::uint64_t>::max());
   try {
-    std::vector<std::uint8_t> bytes;
+    Bytes bytes;
     LARGE_INTEGER size{};
     if (GetFileSizeEx(file.get(), &size) && size.QuadPart > 0) {
       const auto expected_size = static_cast<std::uint64_t>(size.QuadPart);
@@ -104,7 +108,7 @@ std::expected<std::vector<std::uint8_t>, FileError> read_all_bytes(std::string_v
       // file has grown meanwhile.
       std::array<std::uint8_t, 65536> probe;
       const bool full = filled == bytes.size();
-      std::uint8_t* target = full ? probe.data() : bytes.data() + filled;
+      void* target = full ? static_cast<void*>(probe.data()) : static_cast<void*>(bytes.data() + filled);
       const DWORD want = full ? static_cast<DWORD>(probe.size())
                               : static_cast<DWORD>(std::min<std::size_t>(bytes.size() - filled, 1u << 30));
       DWORD got = 0;
@@ -121,6 +125,16 @@ std::expected<std::vector<std::uint8_t>, FileError> read_all_bytes(std::string_v
     // with the user's other tabs.
     return failure(ERROR_NOT_ENOUGH_MEMORY);
   }
+}
+
+}  // namespace
+
+std::expected<std::vector<std::uint8_t>, FileError> read_all_bytes(std::string_view path, ReadOptions options) {
+  return read_whole<std::vector<std::uint8_t>>(path, options);
+}
+
+std::expected<std::string, FileError> read_all_chars(std::string_view path, ReadOptions options) {
+  return read_whole<std::string>(path, options);
 }
 
 FileError write_all_bytes(std::string_view path, std::span<const std::uint8_t> bytes) {

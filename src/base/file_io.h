@@ -42,6 +42,9 @@ struct ReadOptions {
 // hint: it may grow or shrink meanwhile). Running out of memory is
 // ERROR_NOT_ENOUGH_MEMORY, not an exception.
 std::expected<std::vector<std::uint8_t>, FileError> read_all_bytes(std::string_view path, ReadOptions options = {});
+// The same bytes in a string: a text file read this way can become the
+// text of a tab in place, without a second copy of it beside the first.
+std::expected<std::string, FileError> read_all_chars(std::string_view path, ReadOptions options = {});
 
 // Creates or truncates the file, writes every byte, flushes and closes it;
 // 0 on success. A read-only file is refused (ERROR_ACCESS_DENIED). The

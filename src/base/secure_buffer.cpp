@@ -1,13 +1,17 @@
-// Wiping that survives optimisation: the stores go through a volatile
-// pointer, and a compiler barrier keeps them from being sunk past the free.
+// Wiping that survives optimisation: an ordinary memset, which runs at the
+// speed of memory (a byte-by-byte volatile loop took 10 ms per 10 MiB of a
+// tab's text, on every save and store), followed by a compiler barrier that
+// takes the pointer and may read any memory, so the zeros cannot be dropped
+// or sunk past the free as dead stores.
 
 #include "base/secure_buffer.h"
 
+#include <cstring>
+
 void secure_wipe(void* data, std::size_t size) noexcept {
   if (data == nullptr) return;
-  volatile auto* p = static_cast<volatile std::uint8_t*>(data);
-  for (std::size_t i = 0; i < size; ++i) p[i] = 0;
-  asm volatile("" ::: "memory");
+  std::memset(data, 0, size);
+  asm volatile("" : : "r"(data) : "memory");
 }
 
 void SecureBuffer::append(std::span<const std::uint8_t> more) {

@@ -99,34 +99,84 @@ std::size_t line_end_length(std::string_view text, std::size_t at) {
   return text[at] == '\r' && at + 1 < text.size() && text[at + 1] == '\n' ? 2 : 1;
 }
 
-// Copies `text` to `out` (`size` bytes, exactly what it needs) with each
-// line end replaced by `line_end`, sixteen bytes at a time between them.
-void put_lines(std::string_view text, std::string_view line_end, char* out, std::size_t size) {
-  const char* const end = out + size;
+// The ANSI bytes of characters that are all outside ASCII, appended at
+// `out`; nothing when one is not in the code page. Such runs are short
+// (a name, a symbol), so their UTF-16 is made on the stack.
+std::optional<char*> put_ansi(std::string_view characters, char* out) {
+  constexpr std::size_t on_stack = 64;
+  if (characters.size() > on_stack) {
+    std::wstring wide = to_wide(characters);
+    std::optional<std::string> part = utf16_to_ansi(wide);
+    secure_wipe(wide.data(), wide.size() * sizeof(wchar_t));
+    if (!part) return std::nullopt;
+    out = std::copy(part->begin(), part->end(), out);
+    wipe_contents(*part);
+    return out;
+  }
+  wchar_t units[on_stack];
+  const std::size_t count = put_wide(characters, units);
+  std::optional<std::string> part = utf16_to_ansi({units, count});
+  secure_wipe(units, count * sizeof(wchar_t));
+  if (!part) return std::nullopt;
+  out = std::copy(part->begin(), part->end(), out);
+  wipe_contents(*part);
+  return out;
+}
+
+// Copies `text` to `out` (room up to `end`, at least what it needs), with
+// each line end replaced by `line_end` (when there is one), sixteen bytes
+// at a time between them. With `ansi`, each run of characters outside ASCII
+// goes through the code page instead (every ANSI code page of Windows
+// keeps ASCII as it is, converts each character on its own, and makes no
+// CR or LF byte of anything else); nothing when one is not in it. Returns
+// the end of what it wrote.
+template <bool ansi>
+std::optional<char*> put_bytes(std::string_view text, const std::string_view* line_end, char* out,
+                               const char* const end) {
   std::size_t i = 0;
   while (i < text.size()) {
-    std::size_t run = text.size() - i;
-    if (run >= byte_blocks::width) {
+    if (text.size() - i >= byte_blocks::width) {
       const byte_blocks::Block b = byte_blocks::load(text.data() + i);
-      const unsigned ends = byte_blocks::equal_bits(b, '\r') | byte_blocks::equal_bits(b, '\n');
-      run = ends ? byte_blocks::lowest(ends) : byte_blocks::width;
+      unsigned stop = ansi ? byte_blocks::high_bits(b) : 0;
+      if (line_end) stop |= byte_blocks::equal_bits(b, '\r') | byte_blocks::equal_bits(b, '\n');
+      const std::size_t run = stop ? byte_blocks::lowest(stop) : byte_blocks::width;
       // A whole block fits wherever its bytes all go out; a cut one may
       // be written whole when there is room, and only its run counted.
-      if (!ends || end - out >= static_cast<std::ptrdiff_t>(byte_blocks::width)) {
+      if (!stop || end - out >= static_cast<std::ptrdiff_t>(byte_blocks::width)) {
         byte_blocks::store(out, b);
       } else {
         std::memcpy(out, text.data() + i, run);
       }
       out += run;
       i += run;
-      if (!ends) continue;
+      if (!stop) continue;
     } else {
-      while (i < text.size() && !is_line_end(text[i])) *out++ = text[i++];
+      while (i < text.size() && !(line_end && is_line_end(text[i])) &&
+             !(ansi && static_cast<unsigned char>(text[i]) >= 0x80)) {
+        *out++ = text[i++];
+      }
       if (i == text.size()) break;
     }
-    out = std::copy(line_end.begin(), line_end.end(), out);
-    i += line_end_length(text, i);
+    if (line_end && is_line_end(text[i])) {
+      for (const char c : *line_end) *out++ = c;
+      i += line_end_length(text, i);
+      continue;
+    }
+    if constexpr (ansi) {
+      std::size_t stop = i;
+      while (stop < text.size() && static_cast<unsigned char>(text[stop]) >= 0x80) ++stop;
+      const std::optional<char*> after = put_ansi(text.substr(i, stop - i), out);
+      if (!after) return std::nullopt;
+      out = *after;
+      i = stop;
+    }
   }
+  return out;
+}
+
+// put_bytes without a code page, which never fails.
+char* put_lines(std::string_view text, std::string_view line_end, char* out, std::size_t size) {
+  return *put_bytes<false>(text, &line_end, out, out + size);
 }
 
 // Writes `text` as UTF-16 code units, two bytes each in the order asked,
@@ -184,8 +234,7 @@ std::size_t put_utf16(std::string_view text, const std::string_view* line_end, s
 // end written as `line_end` (or kept, when there is none): sized exactly
 // first, then written in one pass, so the bytes are allocated once and the
 // converted text never exists on its own.
-std::vector<std::uint8_t> unicode_bytes(std::string_view text, Encoding encoding,
-                                        std::optional<std::string_view> line_end) {
+FileBytes unicode_bytes(std::string_view text, Encoding encoding, std::optional<std::string_view> line_end) {
   const std::string_view* converting = line_end ? &*line_end : nullptr;
   if (encoding == Encoding::Utf16Le || encoding == Encoding::Utf16Be) {
     const bool big_endian = encoding == Encoding::Utf16Be;
@@ -197,7 +246,7 @@ std::vector<std::uint8_t> unicode_bytes(std::string_view text, Encoding encoding
       const TextScan ends = count_line_ends(text);
       most = most - ends.cr - ends.lf + ends.line_ends() * converting->size();
     }
-    std::vector<std::uint8_t> out(2 * (most + 1));
+    FileBytes out(2 * (most + 1));
     const std::size_t units = put_utf16(text, converting, put_unit(out.data(), 0xFEFF, big_endian), most, big_endian);
     out.resize(2 * (units + 1));
     return out;
@@ -208,7 +257,7 @@ std::vector<std::uint8_t> unicode_bytes(std::string_view text, Encoding encoding
     const TextScan ends = count_line_ends(text);
     size = size - ends.cr - ends.lf + ends.line_ends() * converting->size();
   }
-  std::vector<std::uint8_t> out(mark.size() + size);
+  FileBytes out(mark.size() + size);
   std::copy(mark.begin(), mark.end(), out.data());
   char* body = reinterpret_cast<char*>(out.data() + mark.size());
   if (converting) {
@@ -219,56 +268,43 @@ std::vector<std::uint8_t> unicode_bytes(std::string_view text, Encoding encoding
   return out;
 }
 
-// The ANSI bytes of `text`, or nothing when a character is not in the
-// code page. The code page speaks UTF-16, so the text goes to it in
-// slices of whole characters: the whole text in UTF-16 would be twice its
-// size again (four times on a host with a 32-bit wchar_t) for a moment.
-std::optional<std::string> ansi_bytes(std::string_view text) {
-  constexpr std::size_t slice = 1 << 16;
-  // No code page needs more bytes for a character than UTF-8 does, so the
-  // result is allocated once and never grows.
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t start = 0; start < text.size();) {
-    std::size_t end = std::min(text.size(), start + slice);
-    // Back to the start of a character: a lead byte or an ASCII one.
-    while (end < text.size() && end > start && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
-    if (end == start) end = std::min(text.size(), start + slice);
-    std::wstring wide = to_wide(text.substr(start, end - start));
-    std::optional<std::string> part = utf16_to_ansi(wide);
-    secure_wipe(wide.data(), wide.size() * sizeof(wchar_t));
-    if (!part) {
-      wipe_contents(out);
-      return std::nullopt;
-    }
-    out.append(*part);
-    wipe_contents(*part);
-    start = end;
+// The ANSI bytes of `text`, line ends replaced by `line_end` when there is
+// one, or nothing when a character is not in the code page. Every ANSI code
+// page of Windows keeps ASCII as it is and converts each character on its
+// own (and none makes a CR or LF byte of anything else), so the ASCII runs
+// are copied and only the characters between them go through the code page,
+// which speaks UTF-16: neither the converted text nor the whole text in
+// UTF-16 is ever made.
+std::optional<FileBytes> ansi_bytes(std::string_view text, std::optional<std::string_view> line_end) {
+  // No code page needs more bytes for a character than UTF-8 does, so this
+  // is room enough; the bytes are allocated once and never grow.
+  std::size_t room = text.size();
+  if (line_end) {
+    const TextScan ends = count_line_ends(text);
+    room = room - ends.cr - ends.lf + ends.line_ends() * line_end->size();
   }
+  FileBytes out(room);
+  char* const start = reinterpret_cast<char*>(out.data());
+  const std::optional<char*> end = put_bytes<true>(text, line_end ? &*line_end : nullptr, start, start + room);
+  if (!end) {
+    wipe_contents(out);
+    return std::nullopt;
+  }
+  out.resize(static_cast<std::size_t>(*end - start));
   return out;
 }
 
 EncodedText encode(std::string_view text, Encoding encoding, std::optional<Eol> eol) {
-  if (encoding != Encoding::Ansi) {
-    std::optional<std::string_view> line_end;
-    if (eol) line_end = sequence_of(*eol);
-    return {unicode_bytes(text, encoding, line_end), encoding};
-  }
+  std::optional<std::string_view> line_end;
+  if (eol) line_end = sequence_of(*eol);
+  if (encoding != Encoding::Ansi) return {unicode_bytes(text, encoding, line_end), encoding};
   if (text.empty()) return {{}, Encoding::Ansi};
-  std::string converted;
-  if (eol) converted = convert_line_ends(text, *eol);
-  const std::string_view source = eol ? std::string_view(converted) : text;
   // A character the code page cannot hold exactly must not be saved as a
   // look-alike or a question mark: the text goes out as UTF-8 instead.
-  EncodedText encoded;
-  if (std::optional<std::string> ansi = ansi_bytes(source)) {
-    encoded = {std::vector<std::uint8_t>(ansi->begin(), ansi->end()), Encoding::Ansi};
-    wipe_contents(*ansi);
-  } else {
-    encoded = {unicode_bytes(source, Encoding::Utf8, std::nullopt), Encoding::Utf8};
+  if (std::optional<FileBytes> ansi = ansi_bytes(text, line_end)) {
+    return {std::move(*ansi), Encoding::Ansi};
   }
-  wipe_contents(converted);
-  return encoded;
+  return {unicode_bytes(text, Encoding::Utf8, line_end), Encoding::Utf8};
 }
 
 }  // namespace
@@ -333,6 +369,20 @@ Result<DecodedText> decode_contents(std::string_view path, std::span<const std::
   if (auto refused = reject_binary(path, decoded.text); !refused) return fail(std::move(refused.error()));
   const Eol eol = detect_eol(decoded.text);
   return DecodedText{std::move(decoded.text), decoded.encoding, eol, decoded.lossy};
+}
+
+Result<DecodedText> decode_contents_in_place(std::string_view path, std::string&& bytes) {
+  const std::span<const std::uint8_t> view(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+  const bool utf8_mark = starts_with(view, {0xEF, 0xBB, 0xBF});
+  if (utf8_mark || (!starts_with(view, {0xFF, 0xFE}) && !starts_with(view, {0xFE, 0xFF}))) {
+    const TextScan scan = check_utf8(std::string_view(bytes).substr(utf8_mark ? 3 : 0));
+    if (scan.valid) {
+      if (scan.nul) return fail(not_text_message(path));
+      if (utf8_mark) bytes.erase(0, 3);
+      return DecodedText{std::move(bytes), utf8_mark ? Encoding::Utf8Bom : Encoding::Utf8, scan.dominant_eol(), false};
+    }
+  }
+  return decode_contents(path, view);
 }
 
 std::string open_failure_message(std::string_view path, std::string_view system_text, std::uint32_t error_code) {

@@ -4,9 +4,11 @@
 // the way out. Pure functions; the whole-file read is decode_file.
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "base/result.h"
@@ -27,8 +29,31 @@ struct DecodedText {
   bool operator==(const DecodedText&) const = default;
 };
 
+// An allocator whose vectors leave new bytes as they are instead of zeroing
+// them: the bytes of a file are written right after they are allocated,
+// and zeroing a large file's bytes first would cross all of them twice.
+template <class T>
+struct UnzeroedAllocator : std::allocator<T> {
+  template <class U>
+  struct rebind {
+    using other = UnzeroedAllocator<U>;
+  };
+  UnzeroedAllocator() = default;
+  template <class U>
+  UnzeroedAllocator(const UnzeroedAllocator<U>&) noexcept {}
+  template <class U>
+  void construct(U* at) noexcept {
+    ::new (static_cast<void*>(at)) U;
+  }
+  template <class U, class... Args>
+  void construct(U* at, Args&&... args) {
+    ::new (static_cast<void*>(at)) U(std::forward<Args>(args)...);
+  }
+};
+using FileBytes = std::vector<std::uint8_t, UnzeroedAllocator<std::uint8_t>>;
+
 struct EncodedText {
-  std::vector<std::uint8_t> bytes;
+  FileBytes bytes;
   Encoding encoding = Encoding::Utf8;  // differs from the one asked only for Ansi
 };
 
@@ -51,6 +76,9 @@ EncodedText encode_text(std::string_view text, Eol eol, Encoding encoding);
 // decode_bytes, reject_binary and detect_eol in one: what opening the file
 // at `path` with these contents gives.
 [[nodiscard]] Result<DecodedText> decode_contents(std::string_view path, std::span<const std::uint8_t> bytes);
+// The same for bytes the caller gives up: a UTF-8 file becomes the text in
+// place, checked without being copied.
+[[nodiscard]] Result<DecodedText> decode_contents_in_place(std::string_view path, std::string&& bytes);
 
 // The message for a file that could not be read; `system_text` is the
 // system's description of `error_code`.

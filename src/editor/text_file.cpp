@@ -20,12 +20,13 @@ Failure open_failure(const std::string& path, DWORD code) {
 
 Result<DecodedText> decode_file(const std::string& path) {
   try {
-    auto bytes = read_all_bytes(path);
+    auto bytes = read_all_chars(path);
     if (!bytes) return open_failure(path, bytes.error());
-    return decode_contents(path, *bytes);
+    return decode_contents_in_place(path, std::move(*bytes));
   } catch (const std::bad_alloc&) {
-    // Too large to hold twice (the bytes and the text): say so rather than
-    // end the program with the user's other tabs.
+    // Too large to hold (a file that is not UTF-8 is held twice, as bytes
+    // and as text): say so rather than end the program with the user's
+    // other tabs.
     return open_failure(path, ERROR_NOT_ENOUGH_MEMORY);
   }
 }

@@ -55,7 +55,7 @@ bool check_non_ascii(std::string_view in, std::size_t at, unsigned high, std::si
 // before they can overflow: no branch for the line ends, one for bytes
 // that are not ASCII. A pair is a CR whose next byte (in this block or the
 // next one) is LF.
-template <bool copy, bool validate>
+template <bool copy, bool validate, bool nul = true>
 TextScan scan_text(std::string_view in, char* out) {
   TextScan scan;
   const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n'), zero = _mm_setzero_si128();
@@ -80,7 +80,7 @@ TextScan scan_text(std::string_view in, char* out) {
     cr_lanes = _mm_sub_epi8(cr_lanes, is_cr);
     lf_lanes = _mm_sub_epi8(lf_lanes, _mm_cmpeq_epi8(v, lf));
     pair_lanes = _mm_sub_epi8(pair_lanes, _mm_and_si128(is_cr, _mm_cmpeq_epi8(next, lf)));
-    nul_lanes = _mm_or_si128(nul_lanes, _mm_cmpeq_epi8(v, zero));
+    if constexpr (nul) nul_lanes = _mm_or_si128(nul_lanes, _mm_cmpeq_epi8(v, zero));
     if (++steps == 255) add_up();
   };
   // The characters that start in the 32 bytes at `at` (the second block
@@ -138,7 +138,7 @@ TextScan scan_text(std::string_view in, char* out) {
 
 #else
 
-template <bool copy, bool validate>
+template <bool copy, bool validate, bool nul = true>
 TextScan scan_text(std::string_view in, char* out) {
   TextScan scan;
   std::size_t checked = 0;
@@ -165,7 +165,9 @@ TextScan scan_text(std::string_view in, char* out) {
 
 }  // namespace
 
-TextScan count_line_ends(std::string_view text) { return scan_text<false, false>(text, nullptr); }
+TextScan count_line_ends(std::string_view text) { return scan_text<false, false, false>(text, nullptr); }
+
+TextScan check_utf8(std::string_view text) { return scan_text<false, true>(text, nullptr); }
 
 // The body as text when it is valid UTF-8, copied and checked in one pass
 // that also finds its line ends and any NUL: where opening a file used to

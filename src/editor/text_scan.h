@@ -33,9 +33,12 @@ struct TextScan {
   }
 };
 
-// The line ends of `text` and whether it holds a NUL (`valid` stays true:
-// nothing is checked).
+// The line ends of `text` (`nul` and `valid` are not looked at).
 TextScan count_line_ends(std::string_view text);
+
+// The line ends of `text`, whether it holds a NUL and whether it is valid
+// UTF-8, without a copy.
+TextScan check_utf8(std::string_view text);
 
 // `body` as text when it is valid UTF-8, with `scan` filled in; nothing
 // (and `scan` as far as it got) at the first invalid sequence.

@@ -55,14 +55,21 @@ std::span<const std::uint8_t> bytes_of(std::string_view text) {
   return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
 }
 
-// The editor's text leaves the editor as a plain string; it is held as a
-// secret from here on and the string's memory is wiped.
-SecureBuffer editor_text_secret(HWND editor) {
-  std::string text = get_editor_text(editor);
-  SecureBuffer secret{std::string_view(text)};
-  secure_wipe(text.data(), text.capacity());
-  return secret;
-}
+// The editor's text, held as a secret: wiped when it goes, whatever way it
+// goes. It is the string the editor gave, not a copy of it: a large tab's
+// text is not copied once more on every store.
+class EditorTextSecret {
+ public:
+  explicit EditorTextSecret(HWND editor) : text_(get_editor_text(editor)) {}
+  ~EditorTextSecret() { wipe_contents(text_); }
+  EditorTextSecret(const EditorTextSecret&) = delete;
+  EditorTextSecret& operator=(const EditorTextSecret&) = delete;
+  bool empty() const { return text_.empty(); }
+  std::span<const std::uint8_t> span() const { return bytes_of(text_); }
+
+ private:
+  std::string text_;
+};
 
 // Where the store is and the key, copied out of the state for one
 // operation; the key copy is wiped with it.
@@ -298,7 +305,7 @@ bool store_session() {
   std::vector<std::uint64_t> failed;
   for (const Pending& tab : pending) {
     const std::string path = tab_file_path(access->dir, tab_file_name(tab.id));
-    const SecureBuffer text = editor_text_secret(tab.editor);
+    const EditorTextSecret text(tab.editor);
     if (tab.dirty && !text.empty()) {
       if (write_protected(path, text.span(), access->key)) {
         ledger.text_written(tab.id);

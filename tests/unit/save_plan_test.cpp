@@ -142,7 +142,7 @@ TEST(SavePlan, TheTemporaryFileSitsBesideTheTargetUnderItsWholeName) {
 
 // ---- the bytes ----
 
-std::string as_string(const std::vector<std::uint8_t>& bytes) { return {bytes.begin(), bytes.end()}; }
+std::string as_string(std::span<const std::uint8_t> bytes) { return {bytes.begin(), bytes.end()}; }
 
 TEST(SavePlan, TheFileGetsUniformLineEndsInTheTabsEncoding) {
   // The editor hands out CR paragraph ends; a pasted or loaded text may

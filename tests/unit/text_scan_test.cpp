@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/utf.h"
+#include "editor/code_page.h"
 #include "editor/save_plan.h"
 #include "editor/text_codec.h"
 
@@ -76,7 +77,7 @@ std::string plain_utf16le(std::string_view s) {
   return out;
 }
 
-std::string as_string(const std::vector<std::uint8_t>& b) { return {b.begin(), b.end()}; }
+std::string as_string(std::span<const std::uint8_t> b) { return {b.begin(), b.end()}; }
 
 TEST(TextScan, PiecesAcrossBlockEdgesComeOutAsByteByByte) {
   using namespace std::string_view_literals;
@@ -122,6 +123,13 @@ TEST(TextScan, PiecesAcrossBlockEdgesComeOutAsByteByByte) {
           ASSERT_TRUE(opened) << where;
           EXPECT_EQ(opened->encoding, Encoding::Ansi) << where;
         }
+        for (const std::string& file : {text, "\xEF\xBB\xBF" + text}) {
+          // Opening a file gives its bytes up and decodes them in place.
+          const Result<DecodedText> copied = decode_contents("x.txt", bytes(file));
+          const Result<DecodedText> in_place = decode_contents_in_place("x.txt", std::string(file));
+          ASSERT_EQ(in_place.has_value(), copied.has_value()) << where;
+          if (copied) EXPECT_EQ(*in_place, *copied) << where;
+        }
         EXPECT_EQ(is_valid_utf8(text), plainly_valid(text)) << where;
         EXPECT_EQ(detect_eol(text), plain_eol(text)) << where;
 
@@ -135,6 +143,12 @@ TEST(TextScan, PiecesAcrossBlockEdgesComeOutAsByteByByte) {
                   "\xEF\xBB\xBF" + plain_convert(text, "\r"))
             << where;
         EXPECT_EQ(to_wide(text).size(), (plain_utf16le(text).size() - 2) / 2) << where;
+        // ANSI goes through the code page only between the ASCII runs.
+        const std::string lf = plain_convert(text, "\n");
+        const std::optional<std::string> ansi = utf16_to_ansi(to_wide(lf));
+        const EncodedText saved = file_bytes(text, Eol::Lf, Encoding::Ansi);
+        EXPECT_EQ(as_string(saved.bytes), ansi.value_or(lf)) << where;
+        EXPECT_EQ(saved.encoding, ansi || lf.empty() ? Encoding::Ansi : Encoding::Utf8) << where;
       }
     }
   }
