@@ -104,6 +104,9 @@ LRESULT CALLBACK frame_proc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
     case WM_SIZE:
       MoveWindow(editor, 0, 0, LOWORD(lparam), HIWORD(lparam), TRUE);
       return 0;
+    case WM_SETFOCUS:
+      SetFocus(editor);
+      return 0;
     case WM_APP_BENCH_SAVE:
       return save_file();
     case WM_DESTROY:

@@ -14,6 +14,7 @@
 
 #include "app/command_line.h"
 #include "app/frame.h"
+#include "app/frame_size.h"
 #include "app/hand_off.h"
 #include "app/message_loop.h"
 #include "base/utf.h"
@@ -148,6 +149,7 @@ int run_normal(const std::vector<std::wstring>& args) {
   Windows w{};
   if (!create_windows(w)) return 0;
 
+  size_hidden_frame(w.frame, config.window);
   const UINT dpi = window_dpi(w.frame);
   HFONT font = create_editor_font(config.font_face, config.font_size, dpi);
   const std::optional<WindowPos> stored_window = config.window;
