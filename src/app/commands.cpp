@@ -16,6 +16,7 @@
 #include "editor/go_to_line_win.h"
 #include "editor/saving.h"
 #include "editor/tabs.h"
+#include "install/install_flows.h"
 #include "model/app_state.h"
 #include "store/settings_change.h"
 #include "store/vault_flows.h"
@@ -153,6 +154,9 @@ void dispatch_command(std::uint16_t id) {
     case CMD_FIND_PREV:
       find_step(false);
       break;
+    case CMD_INSTALL:
+      install_command(active().frame);
+      break;
     case CMD_GO_TO_LINE: {
       const ActiveTab a = active();
       go_to_line(a.frame, a.editor);
@@ -168,7 +172,6 @@ void dispatch_command(std::uint16_t id) {
     case CMD_PRIVACY_SETTINGS:
     case CMD_ABOUT:
     case CMD_UPDATES:
-    case CMD_INSTALL:
     default:
       break;
   }

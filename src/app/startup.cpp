@@ -21,6 +21,7 @@
 #include "editor/find_bar.h"
 #include "editor/tab_strip.h"
 #include "editor/tabs.h"
+#include "install/install_flows.h"
 #include "model/app_state.h"
 #include "privacy/veil.h"
 #include "store/session_store.h"
@@ -60,10 +61,7 @@ Config load_settings_and_theme() {
 
 int run_maintenance_mode(StartMode mode, bool quiet) {
   load_settings_and_theme();
-  (void)mode;
-  (void)quiet;
-  // Installing and uninstalling join here; until then the switches fail.
-  return 1;
+  return mode == StartMode::Install ? run_install_switch(quiet) : run_uninstall_switch(quiet);
 }
 
 struct Windows {
@@ -130,6 +128,7 @@ int run_normal(const std::vector<std::wstring>& args) {
   if (mutex && GetLastError() == ERROR_ALREADY_EXISTS && handed_over(mutex, files)) return 0;
 
   create_hand_off_window();
+  delete_previous_copy();
   LoadLibraryExW(L"Msftedit.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
   Config config = load_settings_and_theme();
 
