@@ -8,6 +8,7 @@
 
 #include "app/commands.h"
 
+#include "about/about_window.h"
 #include "app/frame.h"
 #include "editor/editor.h"
 #include "editor/file_dialog.h"
@@ -157,6 +158,9 @@ void dispatch_command(std::uint16_t id) {
     case CMD_INSTALL:
       install_command(active().frame);
       break;
+    case CMD_ABOUT:
+      open_about_window(active().frame);
+      break;
     case CMD_GO_TO_LINE: {
       const ActiveTab a = active();
       go_to_line(a.frame, a.editor);
@@ -164,13 +168,12 @@ void dispatch_command(std::uint16_t id) {
     }
 
     // Owned by parts that join later: printing, the private clipboard,
-    // time/date, privacy settings, about, updates and installing.
+    // time/date, privacy settings and updates.
     case CMD_PRINT:
     case CMD_CUT:
     case CMD_COPY:
     case CMD_TIME_DATE:
     case CMD_PRIVACY_SETTINGS:
-    case CMD_ABOUT:
     case CMD_UPDATES:
     default:
       break;

@@ -16,7 +16,12 @@ std::string joined(std::string_view folder, std::string_view name) {
   return out;
 }
 
-std::string quoted(std::string_view path) { return "\"" + std::string(path) + "\""; }
+std::string quoted(std::string_view path) {
+  std::string out = "\"";
+  out += path;
+  out += '"';
+  return out;
+}
 
 }  // namespace
 
@@ -54,7 +59,10 @@ std::vector<RegistryValue> uninstall_entry(const InstallPaths& paths, std::optio
 }
 
 std::string moved_aside_name(std::uint32_t process_id) {
-  return "Nimbol-uninstalled-" + std::to_string(process_id) + ".exe";
+  std::string name = "Nimbol-uninstalled-";
+  name += std::to_string(process_id);
+  name += ".exe";
+  return name;
 }
 
 std::string install_question(const InstallPaths& paths, bool installed_copy_exists) {
