@@ -1,5 +1,5 @@
 # The two commands of the README. Both install what is missing first.
-.PHONY: run test setup build clean
+.PHONY: run test setup build dist clean
 
 setup:
 	@bash scripts/setup.sh
@@ -10,8 +10,13 @@ run: setup
 test: setup
 	@bash scripts/test.sh
 
+# The program users download, with its SHA-256: dist/nimbol.exe and
+# dist/nimbol.exe.sha256.
+dist: setup
+	@bash scripts/dist.sh
+
 build: setup
 	cmake --preset windows >/dev/null && cmake --build --preset windows -j $$(nproc)
 
 clean:
-	rm -rf build
+	rm -rf build dist
