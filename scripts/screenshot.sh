@@ -3,7 +3,7 @@
 # settings and arguments, saves a screenshot, and closes it again:
 #   scripts/screenshot.sh OUT.png 'CONFIG-JSON' [ARGS...]
 # NIMBOL_SHOT_STEPS may hold drive.exe commands run before the picture is
-# taken, separated by ";" (for example "new-tab;type hello;hover 120 17").
+# taken, separated by ";" (for example "new-tab;type hello;command 128;hover 120 17").
 # NIMBOL_BUILD names another build folder than build/windows.
 # Uses the prefix in build/wineprefix, whose data folder it overwrites.
 set -euo pipefail

@@ -19,6 +19,8 @@
 #include "editor/tabs.h"
 #include "install/install_flows.h"
 #include "model/app_state.h"
+#include "privacy/private_clipboard.h"
+#include "privacy/settings_window.h"
 #include "store/settings_change.h"
 #include "store/vault_flows.h"
 #include "ui/command_ids.h"
@@ -90,6 +92,13 @@ void dispatch_command(std::uint16_t id) {
       break;
     case CMD_REDO:
       send_to_active_editor(EM_REDO);
+      break;
+    case CMD_CUT:
+    case CMD_COPY:
+      if (HWND editor = active().editor) copy_private(editor, id == CMD_CUT);
+      break;
+    case CMD_PRIVACY_SETTINGS:
+      open_privacy_settings();
       break;
     case CMD_PASTE:
       send_to_active_editor(WM_PASTE);
@@ -167,13 +176,9 @@ void dispatch_command(std::uint16_t id) {
       break;
     }
 
-    // Owned by parts that join later: printing, the private clipboard,
-    // time/date, privacy settings and updates.
+    // Owned by parts that join later: printing, time/date and updates.
     case CMD_PRINT:
-    case CMD_CUT:
-    case CMD_COPY:
     case CMD_TIME_DATE:
-    case CMD_PRIVACY_SETTINGS:
     case CMD_UPDATES:
     default:
       break;

@@ -24,6 +24,9 @@
 #include "model/find_bar_state.h"
 #include "model/frame_hooks.h"
 #include "model/veil_state.h"
+#include "privacy/capture.h"
+#include "privacy/idle.h"
+#include "privacy/relock.h"
 #include "privacy/veil.h"
 #include "store/session_store.h"
 #include "store/settings_change.h"
@@ -263,6 +266,12 @@ LRESULT CALLBACK frame_proc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
     case WM_APP_COVER:
       cover();
       return 0;
+    case WM_APP_UNLOCK:
+      on_unlock_request();
+      return 0;
+    case WM_ENTERIDLE:
+      reapply_capture_exclusion();
+      return 0;
     case WM_CONTEXTMENU:
       if (veiled()) break;
       show_context_menu(context_menu_point(lparam));
@@ -293,6 +302,10 @@ LRESULT CALLBACK frame_proc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
     case WM_TIMER:
       if (wparam == TIMER_STORE) {
         on_store_timer();
+        return 0;
+      }
+      if (wparam == TIMER_IDLE) {
+        idle_check();
         return 0;
       }
       break;

@@ -14,6 +14,7 @@
 #include "model/app_state.h"
 #include "model/find_bar_state.h"
 #include "model/veil_state.h"
+#include "privacy/private_clipboard.h"
 #include "ui/window_slots.h"
 
 namespace {
@@ -70,6 +71,23 @@ bool find_bar_takes(const MSG& msg) {
   return false;
 }
 
+// The editor's own clipboard code never sees the copy and cut keys: they
+// go to the private copy, which keeps the text out of clipboard history.
+bool clipboard_keys_take(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN || !is_active_editor(msg.hwnd)) return false;
+  const bool ctrl = key_down(VK_CONTROL), shift = key_down(VK_SHIFT), alt = key_down(VK_MENU);
+  const WPARAM key = msg.wParam;
+  if (ctrl && !shift && !alt && (key == 'C' || key == VK_INSERT)) {
+    copy_private(msg.hwnd, false);
+    return true;
+  }
+  if ((ctrl && !shift && !alt && key == 'X') || (shift && !ctrl && !alt && key == VK_DELETE)) {
+    copy_private(msg.hwnd, true);
+    return true;
+  }
+  return false;
+}
+
 bool zoom_wheel_takes(const MSG& msg) {
   if (msg.message != WM_MOUSEWHEEL || !key_down(VK_CONTROL) || !is_active_editor(msg.hwnd)) return false;
   const short delta = static_cast<short>(HIWORD(msg.wParam));
@@ -97,7 +115,7 @@ int run_message_loop(HWND frame, HACCEL accelerators) {
     if (got == 0 || got == -1) break;
     if (open_windows_take(msg)) continue;
     if (find_bar_takes(msg)) continue;
-    // The private clipboard keys are taken here once they exist.
+    if (clipboard_keys_take(msg)) continue;
     if (zoom_wheel_takes(msg)) continue;
     if (accelerators && !veiled() && TranslateAcceleratorW(frame, accelerators, &msg)) continue;
     TranslateMessage(&msg);

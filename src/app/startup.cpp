@@ -23,6 +23,8 @@
 #include "editor/tabs.h"
 #include "install/install_flows.h"
 #include "model/app_state.h"
+#include "privacy/capture.h"
+#include "privacy/idle.h"
 #include "privacy/veil.h"
 #include "store/session_store.h"
 #include "store/settings.h"
@@ -131,6 +133,8 @@ int run_normal(const std::vector<std::wstring>& args) {
   delete_previous_copy();
   LoadLibraryExW(L"Msftedit.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
   Config config = load_settings_and_theme();
+  // Before the first window, so that even the password prompt is excluded.
+  apply_capture_exclusion(config.hide_from_capture);
 
   // With the tabs stored under a password, the password comes first. After
   // "Forgot It..." the old files are set aside, so there is nothing to restore.
@@ -176,6 +180,7 @@ int run_normal(const std::vector<std::wstring>& args) {
   activate_tab(tab_titles().active);
 
   apply_keep_on_top();
+  arm_idle_timer();
   WTSRegisterSessionNotification(w.frame, NOTIFY_FOR_THIS_SESSION);
   show_frame_at_start(w.frame, stored_window, stored_reveal);
   if (store_unavailable) warn_store_unavailable();

@@ -1,7 +1,50 @@
-// The re-lock decision. The settings `password_relock` and
-// `relock_minutes` are read and kept, but not acted on yet: revealing never
-// asks for the password again.
+#include <windows.h>
 
 #include "privacy/relock.h"
 
-bool relock_required() { return false; }
+#include "model/app_state.h"
+#include "model/veil_state.h"
+#include "privacy/relock_rules.h"
+#include "privacy/veil.h"
+#include "store/vault.h"
+#include "store/vault_prompts.h"
+#include "ui/password_prompt.h"
+
+bool relock_required() {
+  RelockFacts facts;
+  {
+    auto state = app_state().borrow();
+    if (!state) return false;
+    facts.store_in_use = state->store.has_value();
+    facts.key_held = facts.store_in_use && state->store->vault_key.has_value();
+    facts.relock_on = state->config.password_relock;
+    facts.relock_minutes = state->config.relock_minutes;
+  }
+  facts.hidden_at = veil_state().hidden_at;
+  facts.now = std::chrono::steady_clock::now();
+  return password_needed(facts);
+}
+
+void on_unlock_request() {
+  VeilState& veil = veil_state();
+  if (veil.unlock_prompt_open) return;
+  HWND frame = nullptr;
+  std::string folder;
+  {
+    auto state = app_state().borrow();
+    if (!state || !state->store) return;
+    frame = state->frame;
+    folder = state->store->dir;
+  }
+  veil.unlock_prompt_open = true;
+  // The entered password only has to open the vault: the master key it
+  // yields is wiped with the answer, and the held key stays as it is.
+  UnlockAnswer answer{folder, open_vault, std::nullopt};
+  const PromptResult result = password_prompt(frame, relock_prompt(), &answer, validate_unlock);
+  veil.unlock_prompt_open = false;
+  if (result == PromptResult::Accepted) {
+    uncover();
+  } else {
+    veil.unlock_prompt_dismissed = true;
+  }
+}

@@ -1,6 +1,17 @@
 #pragma once
-// Whether the password must be entered again before covered text is shown.
+// The password re-lock: after the text was covered long enough, it comes
+// back only with the password. It guards the veil alone; the vault's key
+// stays held and no file is touched.
 
-// Always false in this version: covered text is shown again without the
-// password, whatever the re-lock settings say.
+#include <windows.h>
+
+// Posted to the frame so that the password is asked outside the activation
+// or click handling that wanted the text back.
+inline constexpr UINT WM_APP_UNLOCK = WM_APP + 1;
+
+// Whether the password must be entered before covered text is shown.
 bool relock_required();
+
+// The frame's handler of WM_APP_UNLOCK: asks for the password (one prompt
+// at a time) and uncovers once the right one was entered.
+void on_unlock_request();

@@ -19,6 +19,7 @@
 #include "model/frame_hooks.h"
 #include "model/veil_state.h"
 #include "privacy/relock.h"
+#include "privacy/relock_rules.h"
 #include "privacy/veil_layout.h"
 #include "ui/controls.h"
 #include "ui/dpi.h"
@@ -240,8 +241,13 @@ void uncover() {
 void request_reveal(bool by_user) {
   const VeilState& veil = veil_state();
   if (!veil.veiled || veil.in_transition) return;
-  (void)by_user;  // the unlock prompt's decision will use it with the re-lock
-  if (!relock_required()) uncover();
+  if (!relock_required()) {
+    uncover();
+    return;
+  }
+  if (prompt_wanted(veil.unlock_prompt_open, veil.unlock_prompt_dismissed, by_user)) {
+    PostMessageW(parts().frame, WM_APP_UNLOCK, 0, 0);
+  }
 }
 
 LRESULT CALLBACK veil_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept {

@@ -25,6 +25,14 @@ PromptSpec start_unlock_prompt() {
           .extra_text = "Forgot It..."};
 }
 
+PromptSpec relock_prompt() {
+  return {.title = "Nimbol",
+          .labels = {"Password:"},
+          .ok_text = "Unlock",
+          .cancel_text = "Cancel",
+          .extra_text = std::nullopt};
+}
+
 PromptSpec set_password_prompt() {
   return {.title = "Set Password",
           .labels = {"New password:", "Repeat it:"},

@@ -35,6 +35,8 @@ inline constexpr std::size_t forgotten_yes = 0;
 inline constexpr std::size_t forgotten_no = 1;
 
 PromptSpec start_unlock_prompt();
+// Asked before covered text comes back once the re-lock applies.
+PromptSpec relock_prompt();
 PromptSpec set_password_prompt();
 PromptSpec change_password_prompt();
 PromptSpec remove_password_prompt();

@@ -110,11 +110,10 @@ int wmain(int argc, wchar_t** argv) {
     send_key(VK_CONTROL, true);
   } else if (frame && argc == 3 && wcscmp(argv[1], L"key") == 0) {
     press_chord(argv[2]);
+  } else if (frame && argc == 3 && wcscmp(argv[1], L"command") == 0) {
+    PostMessageW(frame, WM_COMMAND, static_cast<WPARAM>(_wtoi(argv[2])), 0);
   } else if (frame && argc == 4 && wcscmp(argv[1], L"hover") == 0) {
     move_mouse(frame, _wtoi(argv[2]), _wtoi(argv[3]));
-  } else if (frame && argc == 3 && wcscmp(argv[1], L"command") == 0) {
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutW(frame, WM_COMMAND, static_cast<WPARAM>(_wtoi(argv[2])), 0, SMTO_NORMAL, 5000, &ignored);
   } else if (frame && argc == 4 && wcscmp(argv[1], L"click") == 0) {
     HWND window = FindWindowW(argv[2], nullptr);
     HWND button = window ? GetDlgItem(window, _wtoi(argv[3])) : nullptr;
@@ -122,7 +121,8 @@ int wmain(int argc, wchar_t** argv) {
     DWORD_PTR ignored = 0;
     SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_NORMAL, 5000, &ignored);
   } else {
-    std::fputs("usage: drive wait|close|type TEXT|new-tab|key [MODS+]VK|hover X Y|command N|click CLASS N\n", stderr);
+    std::fputs("usage: drive wait|close|type TEXT|new-tab|key [MODS+]VK|command ID|hover X Y|click CLASS N
+", stderr);
     return 2;
   }
   std::this_thread::sleep_for(std::chrono::milliseconds(400));
