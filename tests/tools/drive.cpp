@@ -121,8 +121,7 @@ int wmain(int argc, wchar_t** argv) {
     DWORD_PTR ignored = 0;
     SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_NORMAL, 5000, &ignored);
   } else {
-    std::fputs("usage: drive wait|close|type TEXT|new-tab|key [MODS+]VK|command ID|hover X Y|click CLASS N
-", stderr);
+    std::fputs("usage: drive wait|close|type TEXT|new-tab|key [MODS+]VK|command ID|hover X Y|click CLASS N\n", stderr);
     return 2;
   }
   std::this_thread::sleep_for(std::chrono::milliseconds(400));
