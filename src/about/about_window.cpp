@@ -83,10 +83,8 @@ void open_address(HWND window, const std::string& address) {
 }
 
 void on_dpi_changed(HWND window, const RECT& suggested) {
-  SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
   if (!about) return;
-  relayout_controls(window, about->layout.controls, about->controls);
+  apply_dpi_change(window, suggested, about->layout.controls, about->controls);
   const std::uint32_t dpi = window_dpi(window);
   const int at = scale_for_dpi(ABOUT_ICON_MARGIN, dpi);
   const int side = scale_for_dpi(ABOUT_ICON_SIZE, dpi);

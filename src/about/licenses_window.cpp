@@ -38,12 +38,10 @@ LRESULT CALLBACK licenses_proc(HWND window, UINT message, WPARAM wparam, LPARAM 
         return 0;
       }
       break;
-    case WM_DPICHANGED: {
-      const RECT& r = *reinterpret_cast<const RECT*>(lparam);
-      SetWindowPos(window, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
-      if (viewer) relayout_controls(window, viewer->layout.controls, viewer->controls);
+    case WM_DPICHANGED:
+      if (viewer)
+        apply_dpi_change(window, *reinterpret_cast<const RECT*>(lparam), viewer->layout.controls, viewer->controls);
       return 0;
-    }
     case DM_GETDEFID:
       return MAKELRESULT(ABOUT_OK_ID, DC_HASDEFID);
     case WM_DESTROY:
