@@ -14,8 +14,10 @@
 #include "editor/find_bar.h"
 #include "editor/font_dialog.h"
 #include "editor/go_to_line_win.h"
+#include "editor/printing.h"
 #include "editor/saving.h"
 #include "editor/tabs.h"
+#include "editor/time_date.h"
 #include "model/app_state.h"
 #include "store/settings_change.h"
 #include "store/vault_flows.h"
@@ -80,6 +82,9 @@ void dispatch_command(std::uint16_t id) {
     case CMD_EXIT:
       PostMessageW(active().frame, WM_CLOSE, 0, 0);
       break;
+    case CMD_PRINT:
+      print_active_tab(active().frame);
+      break;
     case CMD_PRINT_LABELS:
       toggle_setting(&Config::print_labels);
       break;
@@ -97,6 +102,9 @@ void dispatch_command(std::uint16_t id) {
       break;
     case CMD_SELECT_ALL:
       send_to_active_editor(EM_SETSEL, 0, -1);
+      break;
+    case CMD_TIME_DATE:
+      if (HWND editor = active().editor) insert_time_date(editor);
       break;
     case CMD_WORD_WRAP:
       toggle_word_wrap();
@@ -159,12 +167,10 @@ void dispatch_command(std::uint16_t id) {
       break;
     }
 
-    // Owned by parts that join later: printing, the private clipboard,
-    // time/date, privacy settings, about, updates and installing.
-    case CMD_PRINT:
+    // Owned by parts that join later: the private clipboard, privacy
+    // settings, about, updates and installing.
     case CMD_CUT:
     case CMD_COPY:
-    case CMD_TIME_DATE:
     case CMD_PRIVACY_SETTINGS:
     case CMD_ABOUT:
     case CMD_UPDATES:
