@@ -92,14 +92,11 @@ TEST(PageGeometry, WithoutRoomForTextThereIsNoPage) {
   const Case cases[] = {
       // 96 DPI: margins of 75, bands of 28. 150 wide leaves 75..75.
       {"too narrow", {96, 96, 150, 1000, 150, 1000, 0, 0}, false, false},
-      {"one pixel across", {96, 96, 151, 1000, 151, 1000, 0, 0}, false, true},
       // 206 high leaves 75..131: room for text, but not once two bands are kept.
       {"bands fill it", {96, 96, 800, 206, 800, 206, 0, 0}, true, false},
       {"no bands", {96, 96, 800, 206, 800, 206, 0, 0}, false, true},
-      {"nothing printable", {600, 600, 0, 0, 4960, 7016, 0, 0}, false, false},
       // A driver that reports nonsense: no crash, no division by zero.
       {"no resolution", {0, -5, 800, 800, 800, 800, 0, 0}, true, true},
-      {"negative paper", {96, 96, 800, 800, -800, -800, 0, 0}, false, false},
       {"beyond 32 bits in twips", {96, 96, big, big, big, big, 0, 0}, false, false},
       {"offsets at the limits",
        {96, 96, 800, 800, 800, 800, std::numeric_limits<std::int32_t>::min(), big},
@@ -121,13 +118,10 @@ TEST(PrintPlan, TheDialogsChoiceBecomesARangeAndPageNumbers) {
   const Case cases[] = {
       {"all", {}, 500, {0, 500, 1, NO_LAST_PAGE}},
       {"pages", {PrintPart::Pages, 2, 3}, 500, {0, 500, 2, 3}},
-      {"page 0 is page 1", {PrintPart::Pages, 0, 0}, 500, {0, 500, 1, 1}},
       {"reversed pages", {PrintPart::Pages, 4, 2}, 500, {0, 500, 4, 4}},
       {"selection", {PrintPart::Selection, 1, 1, 120, 300}, 500, {120, 300, 1, NO_LAST_PAGE}},
       {"selection past the end", {PrintPart::Selection, 1, 1, 450, 900}, 500, {450, 500, 1, NO_LAST_PAGE}},
-      {"selection wholly past it", {PrintPart::Selection, 1, 1, 700, 900}, 500, {500, 500, 1, NO_LAST_PAGE}},
       {"reversed selection", {PrintPart::Selection, 1, 1, 300, 100}, 500, {300, 300, 1, NO_LAST_PAGE}},
-      {"negative selection", {PrintPart::Selection, 1, 1, -5, 10}, 500, {0, 10, 1, NO_LAST_PAGE}},
       {"empty text", {}, 0, {0, 0, 1, NO_LAST_PAGE}},
   };
   for (const Case& c : cases) EXPECT_EQ(print_plan(c.request, c.length), c.plan) << c.what;

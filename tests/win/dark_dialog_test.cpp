@@ -7,10 +7,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
+#include <algorithm>
+#include <climits>
 #include <map>
-#include <string>
-#include <vector>
+#include <utility>
 
 #include "base/handles.h"
 #include "support.h"
@@ -76,57 +76,28 @@ class HookedDialog {
                                CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY, DEFAULT_PITCH, L"Liberation Sans")};
 };
 
-// What a control shows on screen from `left` rightwards: its most common
-// colour and how many pixels have exactly the given colours.
-struct Shown {
-  COLORREF background;
-  int text_pixels;   // exactly text_color
-  int dim_pixels;    // exactly dim_color
-  int other_pixels;  // neither of those nor the background
-};
+// How many pixels of each colour a control shows on screen between the
+// columns `left` and `right`.
+using Colours = std::map<COLORREF, int>;
 
-Shown shown(HWND control, int left) {
+Colours colours_shown(HWND control, int left, int right = INT_MAX) {
   RedrawWindow(GetParent(control), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   RECT client{};
   GetClientRect(control, &client);
-  const int width = client.right;
-  const int height = client.bottom;
-  UniqueMemoryDc copy(CreateCompatibleDC(nullptr));
-  BITMAPINFO info{};
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB};
-  void* bits = nullptr;
-  UniqueBitmap bitmap(CreateDIBSection(copy.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  {
-    const SelectObjectScope select(copy.get(), bitmap.get());
-    const WindowDc screen(control);
-    BitBlt(copy.get(), 0, 0, width, height, screen.get(), 0, 0, SRCCOPY);
-    GdiFlush();
+  const WindowDc screen(control);
+  UniqueMemoryDc copy(CreateCompatibleDC(screen.get()));
+  UniqueBitmap bitmap(CreateCompatibleBitmap(screen.get(), client.right, client.bottom));
+  const SelectObjectScope select(copy.get(), bitmap.get());
+  BitBlt(copy.get(), 0, 0, client.right, client.bottom, screen.get(), 0, 0, SRCCOPY);
+  Colours counts;
+  for (int y = 0; y < client.bottom; ++y) {
+    for (int x = left; x < std::min<int>(right, client.right); ++x) ++counts[GetPixel(copy.get(), x, y)];
   }
-  const ThemeColors colors = palette();
-  std::vector<COLORREF> pixels;
-  for (int y = 0; y < height; ++y) {
-    for (int x = left; x < width; ++x) {
-      const auto bgrx = static_cast<const std::uint32_t*>(bits)[y * width + x];
-      pixels.push_back(RGB((bgrx >> 16) & 0xFF, (bgrx >> 8) & 0xFF, bgrx & 0xFF));
-    }
-  }
-  std::map<COLORREF, int> counts;
-  for (COLORREF p : pixels) ++counts[p];
-  Shown out{};
-  int most = 0;
-  for (const auto& [colour, count] : counts) {
-    if (count > most) out.background = colour, most = count;
-  }
-  for (const auto& [colour, count] : counts) {
-    if (colour == colors.text_color) {
-      out.text_pixels = count;
-    } else if (colour == colors.dim_color) {
-      out.dim_pixels = count;
-    } else if (colour != out.background) {
-      out.other_pixels += count;
-    }
-  }
-  return out;
+  return counts;
+}
+
+COLORREF background(const Colours& counts) {
+  return std::max_element(counts.begin(), counts.end(), [](auto& a, auto& b) { return a.second < b.second; })->first;
 }
 
 class DarkDialog : public GuiThreadTest {};
@@ -136,31 +107,31 @@ TEST_F(DarkDialog, DisabledControlsAreGreyOnTheDarkWindowColour) {
   const ThemeColors colors = palette();
   HookedDialog dialog;
   // Right of the box (13 + 4 pixels at 96 DPI) for the buttons; all of a label.
-  const struct {
-    int id;
-    int text_left;
-  } controls[] = {{check_id, 17}, {radio_id, 17}, {label_id, 0}};
-  for (const auto& c : controls) {
-    const Shown text = shown(dialog.item(c.id), c.text_left);
-    EXPECT_EQ(text.background, colors.window_color) << c.id;
-    EXPECT_GT(text.dim_pixels, 20) << "the caption in the dim colour: " << c.id;
-    EXPECT_EQ(text.text_pixels, 0) << c.id;
+  for (const auto [id, text_left] : {std::pair{check_id, 17}, {radio_id, 17}, {label_id, 0}}) {
+    Colours text = colours_shown(dialog.item(id), text_left);
+    EXPECT_EQ(background(text), colors.window_color) << id;
+    EXPECT_GT(text[colors.dim_color], 20) << "the caption in the dim colour: " << id;
+    EXPECT_EQ(text.count(colors.text_color), 0u) << id;
   }
   // The inactive box is drawn at the left of the buttons.
-  EXPECT_GT(shown(dialog.item(check_id), 0).other_pixels, 20);
+  int box = 0;
+  for (const auto& [colour, count] : colours_shown(dialog.item(check_id), 0, 13)) {
+    if (colour != colors.window_color) box += count;
+  }
+  EXPECT_GT(box, 20);
 
-  // Enabled, the system paints it again, in the hook's colours.
+  // Enabled, the system paints it again, in the hook's colours; disabled
+  // once more, it is ours again.
   HWND check = dialog.item(check_id);
   EnableWindow(check, TRUE);
-  const Shown enabled = shown(check, 17);
-  EXPECT_EQ(enabled.background, colors.window_color);
-  EXPECT_GT(enabled.text_pixels, 20);
-  EXPECT_EQ(enabled.dim_pixels, 0);
-
+  Colours enabled = colours_shown(check, 17);
+  EXPECT_EQ(background(enabled), colors.window_color);
+  EXPECT_GT(enabled[colors.text_color], 20);
+  EXPECT_EQ(enabled.count(colors.dim_color), 0u);
   EnableWindow(check, FALSE);
-  const Shown disabled = shown(check, 17);
-  EXPECT_GT(disabled.dim_pixels, 20);
-  EXPECT_EQ(disabled.text_pixels, 0);
+  Colours disabled = colours_shown(check, 17);
+  EXPECT_GT(disabled[colors.dim_color], 20);
+  EXPECT_EQ(disabled.count(colors.text_color), 0u);
 }
 
 TEST_F(DarkDialog, TheLightThemeLeavesTheDialogAsTheSystemMadeIt) {
@@ -176,7 +147,7 @@ TEST_F(DarkDialog, TheLightThemeLeavesTheDialogAsTheSystemMadeIt) {
   for (UINT message : {WM_INITDIALOG, WM_CTLCOLORDLG, WM_CTLCOLORSTATIC, WM_CTLCOLORBTN, WM_CTLCOLOREDIT}) {
     EXPECT_EQ(dark_dialog_hook(dialog.window, message, reinterpret_cast<WPARAM>(dc.get()), 0), 0u) << message;
   }
-  EXPECT_NE(shown(dialog.item(check_id), 17).background, dark_window);
+  EXPECT_NE(background(colours_shown(dialog.item(check_id), 17)), dark_window);
 }
 
 // A control of our own class, to see which messages reach the procedure
