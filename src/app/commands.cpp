@@ -15,8 +15,10 @@
 #include "editor/find_bar.h"
 #include "editor/font_dialog.h"
 #include "editor/go_to_line_win.h"
+#include "editor/printing.h"
 #include "editor/saving.h"
 #include "editor/tabs.h"
+#include "editor/time_date.h"
 #include "install/install_flows.h"
 #include "model/app_state.h"
 #include "privacy/private_clipboard.h"
@@ -84,6 +86,9 @@ void dispatch_command(std::uint16_t id) {
     case CMD_EXIT:
       PostMessageW(active().frame, WM_CLOSE, 0, 0);
       break;
+    case CMD_PRINT:
+      print_active_tab(active().frame);
+      break;
     case CMD_PRINT_LABELS:
       toggle_setting(&Config::print_labels);
       break;
@@ -108,6 +113,9 @@ void dispatch_command(std::uint16_t id) {
       break;
     case CMD_SELECT_ALL:
       send_to_active_editor(EM_SETSEL, 0, -1);
+      break;
+    case CMD_TIME_DATE:
+      if (HWND editor = active().editor) insert_time_date(editor);
       break;
     case CMD_WORD_WRAP:
       toggle_word_wrap();
@@ -176,9 +184,7 @@ void dispatch_command(std::uint16_t id) {
       break;
     }
 
-    // Owned by parts that join later: printing, time/date and updates.
-    case CMD_PRINT:
-    case CMD_TIME_DATE:
+    // Owned by the update check, which joins later.
     case CMD_UPDATES:
     default:
       break;
