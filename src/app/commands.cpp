@@ -21,6 +21,7 @@
 #include "store/vault_flows.h"
 #include "ui/command_ids.h"
 #include "ui/theme.h"
+#include "update/updates_window.h"
 
 namespace {
 
@@ -158,16 +159,18 @@ void dispatch_command(std::uint16_t id) {
       go_to_line(a.frame, a.editor);
       break;
     }
+    case CMD_UPDATES:
+      open_updates_window(active().frame);
+      break;
 
     // Owned by parts that join later: printing, the private clipboard,
-    // time/date, privacy settings, about, updates and installing.
+    // time/date, privacy settings, about and installing.
     case CMD_PRINT:
     case CMD_CUT:
     case CMD_COPY:
     case CMD_TIME_DATE:
     case CMD_PRIVACY_SETTINGS:
     case CMD_ABOUT:
-    case CMD_UPDATES:
     case CMD_INSTALL:
     default:
       break;

@@ -31,6 +31,7 @@
 #include "ui/message_box.h"
 #include "ui/theme.h"
 #include "ui/window_dpi.h"
+#include "update/update_check.h"
 
 namespace {
 
@@ -235,6 +236,7 @@ LRESULT CALLBACK frame_proc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
 
   switch (message) {
     case WM_DESTROY:
+      stop_update_results();
       PostQuitMessage(0);
       return 0;
     case WM_SIZE:
@@ -262,6 +264,9 @@ LRESULT CALLBACK frame_proc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
       return 0;
     case WM_APP_COVER:
       cover();
+      return 0;
+    case WM_APP_UPDATE_RESULT:
+      on_update_result(window);
       return 0;
     case WM_CONTEXTMENU:
       if (veiled()) break;
@@ -293,6 +298,10 @@ LRESULT CALLBACK frame_proc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
     case WM_TIMER:
       if (wparam == TIMER_STORE) {
         on_store_timer();
+        return 0;
+      }
+      if (wparam == TIMER_UPDATE) {
+        maybe_check_for_updates(window);
         return 0;
       }
       break;

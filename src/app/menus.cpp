@@ -14,6 +14,7 @@
 #include "model/veil_state.h"
 #include "ui/dpi.h"
 #include "ui/window_dpi.h"
+#include "update/update_check.h"
 
 namespace {
 
@@ -53,10 +54,9 @@ MainMenuFacts main_facts() {
   facts.always_on_top = config.always_on_top;
   facts.print_labels = config.print_labels;
   facts.password_set = state->store && state->store->vault_key;
-  // The update check and the installed copy join here once they exist;
-  // until then the menu offers a check and an install, which is what a
-  // program that has never checked and is not installed shows.
-  facts.update_available = false;
+  facts.update_available = update_available();
+  // The installed copy joins here once it exists; until then the menu
+  // offers an install, which is what a program that is not installed shows.
   facts.running_installed_copy = false;
   facts.installed_copy_exists = false;
   return facts;
