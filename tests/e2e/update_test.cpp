@@ -117,11 +117,12 @@ class UpdateServer {
   void clear_log() { DeleteFileW((dir_ / L"requests.log").c_str()); }
 
  private:
-  // Adds the authority to the user's root store, or takes it out again.
-  // The store is written to the registry, where the program reads it, only
-  // when it is closed with no certificate of it still held.
+  // Adds the authority to the user's root store in the registry, or takes
+  // it out again. The store is written when it is closed with no
+  // certificate of it still held; Wine keeps a deletion only when it is
+  // made in the registry store itself, not through the merged system store.
   bool trust(bool add) const {
-    HCERTSTORE root = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, L"Root");
+    HCERTSTORE root = CertOpenStore(CERT_STORE_PROV_SYSTEM_REGISTRY_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, L"Root");
     if (!root) return false;
     const auto* der = reinterpret_cast<const BYTE*>(authority_.data());
     const auto size = static_cast<DWORD>(authority_.size());
