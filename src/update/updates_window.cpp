@@ -49,33 +49,17 @@ OpenControls& open_controls() {
 void build_specs(OpenControls& c) {
   c.heading = to_wide("Nimbol " + std::string(PRODUCT_VERSION));
   c.security_line = to_wide(security_fixes_line(own_version()));
+  // clang-format off
   c.specs = {{
       {.kind = ControlKind::Heading, .text = c.heading.c_str(), .x = 12, .y = 12, .width = 420, .height = 30},
       {.kind = ControlKind::Label, .text = c.security_line.c_str(), .x = 12, .y = 48, .width = 420, .height = 18},
       {.kind = ControlKind::Label, .id = STATE_TEXT_ID, .x = 12, .y = 74, .width = 420, .height = 36},
-      {.kind = ControlKind::CheckBox,
-       .text = L"Check Automatically Once a Day",
-       .id = AUTO_CHECK_ID,
-       .x = 12,
-       .y = 118,
-       .width = 420,
-       .height = 22},
-      {.kind = ControlKind::Button,
-       .text = L"Check Now",
-       .id = CHECK_NOW_ID,
-       .x = 12,
-       .y = 156,
-       .width = 100,
-       .height = 26},
-      {.kind = ControlKind::Button,
-       .text = L"Open Updates Page",
-       .id = OPEN_PAGE_ID,
-       .x = 120,
-       .y = 156,
-       .width = 140,
-       .height = 26},
+      {.kind = ControlKind::CheckBox, .text = L"Check Automatically Once a Day", .id = AUTO_CHECK_ID, .x = 12, .y = 118, .width = 420, .height = 22},
+      {.kind = ControlKind::Button, .text = L"Check Now", .id = CHECK_NOW_ID, .x = 12, .y = 156, .width = 100, .height = 26},
+      {.kind = ControlKind::Button, .text = L"Open Updates Page", .id = OPEN_PAGE_ID, .x = 120, .y = 156, .width = 140, .height = 26},
       {.kind = ControlKind::Button, .text = L"Close", .id = CLOSE_ID, .x = 352, .y = 156, .width = 80, .height = 26},
   }};
+  // clang-format on
 }
 
 // A button that is disabled while it has the focus would leave the keyboard
