@@ -68,13 +68,6 @@ std::string about_network_note(std::string_view update_host, std::string_view se
   return note;
 }
 
-std::string updates_page_url(std::string_view update_host) {
-  std::string url = "https://";
-  url += update_host;
-  url += "/updates/nimbol/";
-  return url;
-}
-
 DialogLayout about_layout(const AboutTexts& texts, const AboutMeasures& m) {
   const std::int32_t y1 = top_of_links + 44 + m.description_height + 6 + m.network_note_height;
   DialogLayout layout;

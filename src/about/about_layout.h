@@ -25,7 +25,6 @@ std::string about_description();
 // Where the update check goes, and the line about how long this version
 // gets security fixes (empty: not known here).
 std::string about_network_note(std::string_view update_host, std::string_view security_fixes_line);
-std::string updates_page_url(std::string_view update_host);
 
 // The texts as the controls get them; borrowed by the layout, so they must
 // outlive it.

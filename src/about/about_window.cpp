@@ -21,6 +21,8 @@
 #include "ui/dpi.h"
 #include "ui/window_dpi.h"
 #include "ui/window_slots.h"
+#include "update/update_text.h"
+#include "update/version.h"
 
 namespace {
 
@@ -38,19 +40,12 @@ struct AboutState {
 // GUI thread only; present while the window exists.
 std::unique_ptr<AboutState> about;
 
-std::string security_fixes_line() {
-  // The update check's own sentence about how long this version gets
-  // security fixes belongs here. It is not in this build yet, and the note
-  // says nothing rather than something the update check does not say.
-  return {};
-}
-
 std::unique_ptr<AboutState> make_state() {
   auto state = std::make_unique<AboutState>();
   state->homepage = std::string(HOMEPAGE_URL);
   state->updates_page = updates_page_url(UPDATE_HOST);
   const std::string description = about_description();
-  const std::string note = about_network_note(UPDATE_HOST, security_fixes_line());
+  const std::string note = about_network_note(UPDATE_HOST, security_fixes_line(own_version()));
   const std::optional<std::string> data = data_folder();
 
   AboutTexts& t = state->texts;

@@ -27,6 +27,7 @@
 #include "store/vault_flows.h"
 #include "ui/command_ids.h"
 #include "ui/theme.h"
+#include "update/updates_window.h"
 
 namespace {
 
@@ -183,9 +184,10 @@ void dispatch_command(std::uint16_t id) {
       go_to_line(a.frame, a.editor);
       break;
     }
-
-    // Owned by the update check, which joins later.
     case CMD_UPDATES:
+      open_updates_window(active().frame);
+      break;
+
     default:
       break;
   }

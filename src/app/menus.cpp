@@ -15,6 +15,7 @@
 #include "model/veil_state.h"
 #include "ui/dpi.h"
 #include "ui/window_dpi.h"
+#include "update/update_check.h"
 
 namespace {
 
@@ -54,9 +55,7 @@ MainMenuFacts main_facts() {
   facts.always_on_top = config.always_on_top;
   facts.print_labels = config.print_labels;
   facts.password_set = state->store && state->store->vault_key;
-  // The update check joins here once it exists; until then the menu offers
-  // a check, which is what a program that has never checked shows.
-  facts.update_available = false;
+  facts.update_available = update_available();
   const InstalledCopy copy = installed_copy();
   facts.running_installed_copy = copy.running_installed_copy;
   facts.installed_copy_exists = copy.installed_copy_exists;

@@ -14,6 +14,7 @@
 
 #include "app/command_line.h"
 #include "app/frame.h"
+#include "app/frame_messages.h"
 #include "app/hand_off.h"
 #include "app/message_loop.h"
 #include "base/utf.h"
@@ -34,6 +35,7 @@
 #include "ui/theme.h"
 #include "ui/window_classes.h"
 #include "ui/window_dpi.h"
+#include "update/update_check.h"
 
 namespace {
 
@@ -184,6 +186,9 @@ int run_normal(const std::vector<std::wstring>& args) {
   WTSRegisterSessionNotification(w.frame, NOTIFY_FOR_THIS_SESSION);
   show_frame_at_start(w.frame, stored_window, stored_reveal);
   if (store_unavailable) warn_store_unavailable();
+  ask_update_consent(w.frame);
+  maybe_check_for_updates(w.frame);
+  SetTimer(w.frame, TIMER_UPDATE, TIMER_UPDATE_MS, nullptr);
 
   UniqueAccel accelerators(create_accelerators());
   run_message_loop(w.frame, accelerators.get());

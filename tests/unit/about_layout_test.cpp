@@ -57,7 +57,6 @@ TEST(AboutLayout, TheNetworkNoteNamesTheHostAndTakesTheSecurityLine) {
             "Nimbol contacts u.example only to check for updates, and only if you allow it.");
   EXPECT_EQ(about_network_note("u.example", "Fixes until then."),
             "Nimbol contacts u.example only to check for updates, and only if you allow it.\nFixes until then.");
-  EXPECT_EQ(updates_page_url("u.example"), "https://u.example/updates/nimbol/");
 }
 
 }  // namespace

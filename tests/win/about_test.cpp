@@ -19,6 +19,8 @@
 #include "ui/controls.h"
 #include "ui/dpi.h"
 #include "ui/window_slots.h"
+#include "update/update_text.h"
+#include "update/version.h"
 
 namespace {
 
@@ -65,7 +67,7 @@ bool at(HWND child, const PixelRect& want) {
 // The layout the window should have: its texts, measured here.
 DialogLayout expected_layout(AboutTexts& texts) {
   const std::string description = about_description();
-  const std::string note = about_network_note(UPDATE_HOST, "");
+  const std::string note = about_network_note(UPDATE_HOST, security_fixes_line(own_version()));
   texts = {to_wide(about_heading()),
            L"Homepage:",
            to_wide(HOMEPAGE_URL),
