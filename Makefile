@@ -1,5 +1,5 @@
 # The two commands of the README. Both install what is missing first.
-.PHONY: run test setup build dist clean
+.PHONY: run test setup build dist clean fuzz-long
 
 setup:
 	@bash scripts/setup.sh
@@ -14,6 +14,12 @@ test: setup
 # dist/nimbol.exe.sha256.
 dist: setup
 	@bash scripts/dist.sh
+
+# Every fuzz target for RUNS executions each (not part of test: it takes an hour or more, not
+# seconds). TARGETS picks some of them.
+RUNS ?= 10000000
+fuzz-long: setup
+	@RUNS=$(RUNS) bash scripts/fuzz-long.sh $(TARGETS)
 
 build: setup
 	cmake --preset windows >/dev/null && cmake --build --preset windows -j $$(nproc)
