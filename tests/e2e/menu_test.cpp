@@ -31,20 +31,26 @@ std::optional<bool> stored_word_wrap(const App& app) {
   return settings["word_wrap"].get<bool>();
 }
 
+// Escape as the open menu's loop reads it. Sent as input it is routed to
+// the foreground window, which under Wine, late in a long run, is at times
+// not the menu's thread while a menu is open; the program is not involved
+// in that routing.
+void escape_menu(const App& app) {
+  const Window menu = open_menu(app);
+  menu.post(WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+  menu.post(WM_KEYUP, VK_ESCAPE, 0xC0010001);
+}
+
 TEST(Menu, AltAloneOpensTheMainMenuAndEscapeClosesIt) {
   App app;
-  // The menu's window shows before its loop takes keys; a message the loop
-  // has handled shows that it runs.
   app.press(VK_MENU);
   ASSERT_TRUE(eventually([&] { return menu_open(app); }));
-  ASSERT_TRUE(app.sync());
-  app.press(VK_ESCAPE);
+  escape_menu(app);
   EXPECT_TRUE(eventually([&] { return !menu_open(app); }));
   // F10 opens the same menu.
   app.press(VK_F10);
   ASSERT_TRUE(eventually([&] { return menu_open(app); }));
-  ASSERT_TRUE(app.sync());
-  app.press(VK_ESCAPE);
+  escape_menu(app);
   EXPECT_TRUE(eventually([&] { return !menu_open(app); }));
 }
 
