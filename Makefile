@@ -15,11 +15,11 @@ test: setup
 dist: setup
 	@bash scripts/dist.sh
 
-# Every fuzz target for RUNS executions each (not part of test: it takes an hour or more, not
-# seconds). TARGETS picks some of them.
+# Every fuzz target for RUNS executions each (not part of test: it takes
+# hours, not seconds). TARGETS picks some of them; MAX_SECONDS caps each.
 RUNS ?= 10000000
 fuzz-long: setup
-	@RUNS=$(RUNS) bash scripts/fuzz-long.sh $(TARGETS)
+	@RUNS=$(RUNS) MAX_SECONDS=$(MAX_SECONDS) bash scripts/fuzz-long.sh $(TARGETS)
 
 build: setup
 	cmake --preset windows >/dev/null && cmake --build --preset windows -j $$(nproc)

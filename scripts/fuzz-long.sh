@@ -6,6 +6,9 @@
 #
 #   bash scripts/fuzz-long.sh [target...]     RUNS=n sets the executions (10^7)
 #
+# MAX_SECONDS=s stops each target after s seconds even short of RUNS, for a
+# machine that cannot spare the hours; the table says what did run.
+#
 # Each target keeps its growing corpus in build/fuzz-long/<target>/corpus, so
 # a second run starts where the first stopped; a hand-made seed corpus in
 # tests/fuzz/corpus/<target> is read too. What a target finds is written to
@@ -16,6 +19,11 @@ cd "$(dirname "$0")/.."
 runs=${RUNS:-10000000}
 if ! [[ $runs =~ ^[1-9][0-9]*$ ]]; then
   echo "fuzz-long: RUNS must be a positive whole number, not \"$runs\"." >&2
+  exit 2
+fi
+max_seconds=${MAX_SECONDS:-0}
+if ! [[ $max_seconds =~ ^[0-9]+$ ]]; then
+  echo "fuzz-long: MAX_SECONDS must be a whole number of seconds, not \"$max_seconds\"." >&2
   exit 2
 fi
 
@@ -53,7 +61,7 @@ for t in $targets; do
   start=$(date +%s)
   # An input that takes half a minute is a hang, not a slow machine.
   rc=0
-  "build/fuzz/$t" -runs="$runs" -timeout=30 -print_final_stats=1 \
+  "build/fuzz/$t" -runs="$runs" -max_total_time="$max_seconds" -timeout=30 -print_final_stats=1 \
     -artifact_prefix="$out/$t/findings/" "$out/$t/corpus" "${seeds[@]}" >"$out/$t.log" 2>&1 || rc=$?
   seconds=$(($(date +%s) - start))
   execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$out/$t.log" | tail -1)
@@ -71,7 +79,9 @@ done
 
 {
   echo
-  echo "fuzz-long: $(date '+%Y-%m-%d %H:%M'), $runs executions asked per target, ASan + UBSan"
+  limit=""
+  [ "$max_seconds" -gt 0 ] && limit=", at most $max_seconds s each"
+  echo "fuzz-long: $(date '+%Y-%m-%d %H:%M'), $runs executions asked per target$limit, ASan + UBSan"
   printf '%-20s %12s %9s %8s %9s\n' target executions exec/s seconds findings
   printf '%s\n' "${rows[@]}"
 } | tee "$out/summary.txt"
