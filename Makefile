@@ -1,5 +1,5 @@
 # The two commands of the README. Both install what is missing first.
-.PHONY: run test bench setup build clean
+.PHONY: run test bench setup build dist clean fuzz-long
 
 setup:
 	@bash scripts/setup.sh
@@ -16,8 +16,19 @@ test: setup
 bench: setup
 	@bash scripts/bench.sh
 
+# The program users download, with its SHA-256: dist/nimbol.exe and
+# dist/nimbol.exe.sha256.
+dist: setup
+	@bash scripts/dist.sh
+
+# Every fuzz target for RUNS executions each (not part of test: it takes
+# hours, not seconds). TARGETS picks some of them; MAX_SECONDS caps each.
+RUNS ?= 10000000
+fuzz-long: setup
+	@RUNS=$(RUNS) MAX_SECONDS=$(MAX_SECONDS) bash scripts/fuzz-long.sh $(TARGETS)
+
 build: setup
 	cmake --preset windows >/dev/null && cmake --build --preset windows -j $$(nproc)
 
 clean:
-	rm -rf build
+	rm -rf build dist

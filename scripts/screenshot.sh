@@ -5,6 +5,8 @@
 # NIMBOL_SHOT_STEPS may hold drive.exe commands run before the picture is
 # taken, separated by ";" (for example "new-tab;type hello;command 128;hover 120 17").
 # NIMBOL_BUILD names another build folder than build/windows.
+# NIMBOL_SHOT_UPDATE_CHECK is the stored answer to the first-run question
+# about update checks ("off" unless given; empty: the question is asked).
 # Uses the prefix in build/wineprefix, whose data folder it overwrites.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -15,6 +17,7 @@ shift 2
 export WINEPREFIX="${WINEPREFIX:-$PWD/build/wineprefix}"
 export NIMBOL_BUILD="${NIMBOL_BUILD:-build/windows}"
 export NIMBOL_SHOT_CONFIG="$config" NIMBOL_SHOT_OUT="$out"
+export NIMBOL_SHOT_UPDATE_CHECK="${NIMBOL_SHOT_UPDATE_CHECK-off}"
 xvfb-run -a -s "-screen 0 1000x700x24" bash -c '
   set -euo pipefail
   . scripts/wine-env.sh
@@ -22,6 +25,12 @@ xvfb-run -a -s "-screen 0 1000x700x24" bash -c '
   data="$WINEPREFIX/drive_c/users/$(whoami)/AppData/Roaming/Nimbol"
   rm -rf "$data"; mkdir -p "$data"
   printf "%s" "$NIMBOL_SHOT_CONFIG" > "$data/config.json"
+  key="HKCU\\Software\\Quorvex\\nimbol"
+  if [ -n "$NIMBOL_SHOT_UPDATE_CHECK" ]; then
+    "$WINE64" reg add "$key" /v UpdateCheck /d "$NIMBOL_SHOT_UPDATE_CHECK" /f >/dev/null 2>&1
+  else
+    "$WINE64" reg delete "$key" /v UpdateCheck /f >/dev/null 2>&1 || true
+  fi
   "$WINE64" $NIMBOL_BUILD/nimbol.exe "$@" &
   app=$!
   "$WINE64" $NIMBOL_BUILD/drive.exe wait

@@ -12,6 +12,9 @@ packages=(
   # The Wine tests name these fonts: Wine lists what fontconfig has.
   fonts-liberation
   clang-16 libclang-rt-16-dev python3
+  # The update test's stand-in server makes its certificates with openssl;
+  # the Windows tests run in a private network (scripts/private-net.sh).
+  openssl iproute2
 )
 
 missing=()

@@ -8,14 +8,18 @@
 
 #include "app/commands.h"
 
+#include "about/about_window.h"
 #include "app/frame.h"
 #include "editor/editor.h"
 #include "editor/file_dialog.h"
 #include "editor/find_bar.h"
 #include "editor/font_dialog.h"
 #include "editor/go_to_line_win.h"
+#include "editor/printing.h"
 #include "editor/saving.h"
 #include "editor/tabs.h"
+#include "editor/time_date.h"
+#include "install/install_flows.h"
 #include "model/app_state.h"
 #include "privacy/private_clipboard.h"
 #include "privacy/settings_window.h"
@@ -23,6 +27,7 @@
 #include "store/vault_flows.h"
 #include "ui/command_ids.h"
 #include "ui/theme.h"
+#include "update/updates_window.h"
 
 namespace {
 
@@ -82,6 +87,9 @@ void dispatch_command(std::uint16_t id) {
     case CMD_EXIT:
       PostMessageW(active().frame, WM_CLOSE, 0, 0);
       break;
+    case CMD_PRINT:
+      print_active_tab(active().frame);
+      break;
     case CMD_PRINT_LABELS:
       toggle_setting(&Config::print_labels);
       break;
@@ -106,6 +114,9 @@ void dispatch_command(std::uint16_t id) {
       break;
     case CMD_SELECT_ALL:
       send_to_active_editor(EM_SETSEL, 0, -1);
+      break;
+    case CMD_TIME_DATE:
+      if (HWND editor = active().editor) insert_time_date(editor);
       break;
     case CMD_WORD_WRAP:
       toggle_word_wrap();
@@ -162,19 +173,21 @@ void dispatch_command(std::uint16_t id) {
     case CMD_FIND_PREV:
       find_step(false);
       break;
+    case CMD_INSTALL:
+      install_command(active().frame);
+      break;
+    case CMD_ABOUT:
+      open_about_window(active().frame);
+      break;
     case CMD_GO_TO_LINE: {
       const ActiveTab a = active();
       go_to_line(a.frame, a.editor);
       break;
     }
-
-    // Owned by parts that join later: printing, time/date, about, updates
-    // and installing.
-    case CMD_PRINT:
-    case CMD_TIME_DATE:
-    case CMD_ABOUT:
     case CMD_UPDATES:
-    case CMD_INSTALL:
+      open_updates_window(active().frame);
+      break;
+
     default:
       break;
   }

@@ -34,6 +34,7 @@
 #include "ui/message_box.h"
 #include "ui/theme.h"
 #include "ui/window_dpi.h"
+#include "update/update_check.h"
 
 namespace {
 
@@ -238,6 +239,7 @@ LRESULT CALLBACK frame_proc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
 
   switch (message) {
     case WM_DESTROY:
+      stop_update_results();
       PostQuitMessage(0);
       return 0;
     case WM_SIZE:
@@ -271,6 +273,9 @@ LRESULT CALLBACK frame_proc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
       return 0;
     case WM_ENTERIDLE:
       reapply_capture_exclusion();
+      return 0;
+    case WM_APP_UPDATE_RESULT:
+      on_update_result(window);
       return 0;
     case WM_CONTEXTMENU:
       if (veiled()) break;
@@ -306,6 +311,10 @@ LRESULT CALLBACK frame_proc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
       }
       if (wparam == TIMER_IDLE) {
         idle_check();
+        return 0;
+      }
+      if (wparam == TIMER_UPDATE) {
+        maybe_check_for_updates(window);
         return 0;
       }
       break;

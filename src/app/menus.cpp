@@ -10,10 +10,12 @@
 
 #include "base/utf.h"
 #include "editor/strip_layout.h"
+#include "install/installer.h"
 #include "model/app_state.h"
 #include "model/veil_state.h"
 #include "ui/dpi.h"
 #include "ui/window_dpi.h"
+#include "update/update_check.h"
 
 namespace {
 
@@ -53,12 +55,10 @@ MainMenuFacts main_facts() {
   facts.always_on_top = config.always_on_top;
   facts.print_labels = config.print_labels;
   facts.password_set = state->store && state->store->vault_key;
-  // The update check and the installed copy join here once they exist;
-  // until then the menu offers a check and an install, which is what a
-  // program that has never checked and is not installed shows.
-  facts.update_available = false;
-  facts.running_installed_copy = false;
-  facts.installed_copy_exists = false;
+  facts.update_available = update_available();
+  const InstalledCopy copy = installed_copy();
+  facts.running_installed_copy = copy.running_installed_copy;
+  facts.installed_copy_exists = copy.installed_copy_exists;
   return facts;
 }
 

@@ -14,6 +14,7 @@
 
 #include "app/command_line.h"
 #include "app/frame.h"
+#include "app/frame_messages.h"
 #include "app/frame_size.h"
 #include "app/hand_off.h"
 #include "app/message_loop.h"
@@ -22,6 +23,7 @@
 #include "editor/find_bar.h"
 #include "editor/tab_strip.h"
 #include "editor/tabs.h"
+#include "install/install_flows.h"
 #include "model/app_state.h"
 #include "privacy/capture.h"
 #include "privacy/idle.h"
@@ -34,6 +36,7 @@
 #include "ui/theme.h"
 #include "ui/window_classes.h"
 #include "ui/window_dpi.h"
+#include "update/update_check.h"
 
 namespace {
 
@@ -63,10 +66,7 @@ Config load_settings_and_theme() {
 
 int run_maintenance_mode(StartMode mode, bool quiet) {
   load_settings_and_theme();
-  (void)mode;
-  (void)quiet;
-  // Installing and uninstalling join here; until then the switches fail.
-  return 1;
+  return mode == StartMode::Install ? run_install_switch(quiet) : run_uninstall_switch(quiet);
 }
 
 struct Windows {
@@ -133,6 +133,7 @@ int run_normal(const std::vector<std::wstring>& args) {
   if (mutex && GetLastError() == ERROR_ALREADY_EXISTS && handed_over(mutex, files)) return 0;
 
   create_hand_off_window();
+  delete_previous_copy();
   LoadLibraryExW(L"Msftedit.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
   Config config = load_settings_and_theme();
   // Before the first window, so that even the password prompt is excluded.
@@ -187,6 +188,9 @@ int run_normal(const std::vector<std::wstring>& args) {
   WTSRegisterSessionNotification(w.frame, NOTIFY_FOR_THIS_SESSION);
   show_frame_at_start(w.frame, stored_window, stored_reveal);
   if (store_unavailable) warn_store_unavailable();
+  ask_update_consent(w.frame);
+  maybe_check_for_updates(w.frame);
+  SetTimer(w.frame, TIMER_UPDATE, TIMER_UPDATE_MS, nullptr);
 
   UniqueAccel accelerators(create_accelerators());
   run_message_loop(w.frame, accelerators.get());

@@ -15,14 +15,15 @@
 #include "model/app_state.h"
 #include "model/frame_hooks.h"
 #include "store/settings_change.h"
+#include "ui/dark_dialog.h"
 #include "ui/dpi.h"
 #include "ui/theme.h"
 #include "ui/window_dpi.h"
 
 namespace {
 
-constexpr DWORD font_dialog_flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT | CF_NOVERTFONTS;
-static_assert(font_dialog_flags == 0x01000041);
+constexpr DWORD font_dialog_flags = CF_SCREENFONTS | CF_ENABLEHOOK | CF_INITTOLOGFONTSTRUCT | CF_NOVERTFONTS;
+static_assert(font_dialog_flags == 0x01000049);
 static_assert(sizeof(CHOOSEFONTW) == 104);
 static_assert(sizeof(LOGFONTW::lfFaceName) / sizeof(wchar_t) == FACE_FIELD_UNITS);
 
@@ -46,8 +47,9 @@ CHOOSEFONTW font_dialog_request(HWND owner, LOGFONTW& logfont) {
   request.Flags = font_dialog_flags;
   request.rgbColors = palette().text_color;
   request.lCustData = 0;
-  // The dark dialog hook joins here, with CF_ENABLEHOOK, once dark dialog styling exists.
-  request.lpfnHook = nullptr;
+  // The dialog knows no dark mode; the hook colours it (and does nothing in
+  // the light palette).
+  request.lpfnHook = dark_dialog_hook;
   request.lpTemplateName = nullptr;
   request.hInstance = nullptr;
   request.lpszStyle = nullptr;

@@ -183,13 +183,9 @@ LRESULT CALLBACK settings_window_proc(HWND window, UINT message, WPARAM wparam, 
       return 0;
     case DM_GETDEFID:
       return MAKELRESULT(ID_SAVE, DC_HASDEFID);
-    case WM_DPICHANGED: {
-      const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
-      SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                   suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
-      relayout_controls(window, controls, control_handles);
+    case WM_DPICHANGED:
+      apply_dpi_change(window, *reinterpret_cast<const RECT*>(lparam), controls, control_handles);
       return 0;
-    }
     case WM_DESTROY:
       window_slots().settings_window = nullptr;
       control_handles.clear();

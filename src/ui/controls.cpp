@@ -232,6 +232,13 @@ void relayout_controls(HWND window, std::span<const ControlSpec> specs, std::spa
   apply_dialog_fonts(window, specs, handles);
 }
 
+void apply_dpi_change(HWND window, const RECT& suggested, std::span<const ControlSpec> specs,
+                      std::span<const HWND> handles) {
+  SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  relayout_controls(window, specs, handles);
+}
+
 void remember_focus(HWND window, WPARAM activate_wparam, std::int32_t default_id) {
   if (LOWORD(activate_wparam) != WA_INACTIVE) {
     auto remembered = reinterpret_cast<HWND>(GetWindowLongPtrW(window, GWLP_USERDATA));

@@ -38,6 +38,10 @@ void apply_dialog_fonts(HWND window, std::span<const ControlSpec> specs, std::sp
 // After a DPI change: every control to its rectangle for the new DPI, and the
 // fonts for it.
 void relayout_controls(HWND window, std::span<const ControlSpec> specs, std::span<const HWND> handles);
+// For WM_DPICHANGED: the window to the rectangle Windows suggests, then
+// relayout_controls.
+void apply_dpi_change(HWND window, const RECT& suggested, std::span<const ControlSpec> specs,
+                      std::span<const HWND> handles);
 
 // For WM_ACTIVATE: gives the focus back to the control that had it when the
 // window was last deactivated, or to `default_id`.

@@ -10,6 +10,7 @@
 
 #include "base/utf.h"
 #include "ui/controls.h"
+#include "ui/dialog_icon.h"
 #include "ui/dialog_layout.h"
 #include "ui/dpi.h"
 #include "ui/window_classes.h"
@@ -51,54 +52,6 @@ LRESULT CALLBACK message_box_proc(HWND window, UINT message, WPARAM wparam, LPAR
   return DefWindowProcW(window, message, wparam, lparam);
 }
 
-// Common Controls 6 scales the icon down from its largest image, which stays
-// sharp at any DPI. The import libraries of the toolchain lack the call, so
-// it is looked up; plain LoadImageW is the fallback. The library comes from
-// the system only: the manifest's side-by-side assembly (version 6) still
-// comes first, a comctl32.dll beside the program never.
-HICON load_scaled_icon(HINSTANCE module, const wchar_t* name, int size) {
-  using LoadIconWithScaleDownFn = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, int, HICON*);
-  static const HMODULE comctl = LoadLibraryExW(L"comctl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);  // stays loaded
-  if (comctl) {
-    const auto load = reinterpret_cast<LoadIconWithScaleDownFn>(
-        reinterpret_cast<void*>(GetProcAddress(comctl, "LoadIconWithScaleDown")));
-    HICON icon = nullptr;
-    if (load && SUCCEEDED(load(module, name, size, size, &icon)) && icon) return icon;
-  }
-  return static_cast<HICON>(LoadImageW(module, name, IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
-}
-
-// The icon beside the text. Icons loaded at a size are the caller's to
-// destroy; the shared program icon of the fallback is not.
-class BoxIcon {
- public:
-  BoxIcon(bool app_icon, int size) {
-    HINSTANCE module = app_icon ? GetModuleHandleW(nullptr) : nullptr;
-    const wchar_t* name = app_icon ? MAKEINTRESOURCEW(1) : IDI_WARNING;
-    owned_ = load_scaled_icon(module, name, size);
-    icon_ = owned_ ? owned_ : app_icon ? program_icon() : nullptr;
-  }
-  BoxIcon(const BoxIcon&) = delete;
-  BoxIcon& operator=(const BoxIcon&) = delete;
-  ~BoxIcon() {
-    if (owned_) DestroyIcon(owned_);
-  }
-  HICON get() const { return icon_; }
-
- private:
-  HICON owned_ = nullptr;
-  HICON icon_ = nullptr;
-};
-
-void add_icon(HWND window, HICON icon) {
-  const std::uint32_t dpi = window_dpi(window);
-  const int margin = scale_for_dpi(MESSAGE_ICON_MARGIN, dpi);
-  const int size = scale_for_dpi(MESSAGE_ICON_SIZE, dpi);
-  HWND control = CreateWindowExW(0, L"STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_ICON, margin, margin, size, size,
-                                 window, nullptr, GetModuleHandleW(nullptr), nullptr);
-  if (control && icon) SendMessageW(control, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
-}
-
 }  // namespace
 
 std::size_t message_box(HWND owner, bool app_icon, std::string_view text, const std::vector<std::string>& buttons,
@@ -120,8 +73,8 @@ std::size_t message_box(HWND owner, bool app_icon, std::string_view text, const 
   SetPropW(window, slot_property, &slot);
 
   create_controls(window, layout.controls);
-  const BoxIcon icon(app_icon, scale_for_dpi(MESSAGE_ICON_SIZE, window_dpi(window)));
-  add_icon(window, icon.get());
+  const DialogIcon icon(app_icon, scale_for_dpi(MESSAGE_ICON_SIZE, window_dpi(window)));
+  add_dialog_icon(window, icon.get(), MESSAGE_ICON_MARGIN, MESSAGE_ICON_SIZE);
 
   ModalOwner disabled_owner(owner);
   ShowWindow(window, SW_SHOW);

@@ -324,10 +324,19 @@ App::App(StartOptions options) : home_(std::make_shared<TempDir>()) { launch(std
 App::App(const App& first_instance, StartOptions options) : home_(first_instance.home_) { launch(std::move(options)); }
 
 void App::launch(StartOptions options) {
+  // The pointer stays where the last test clicked. Under Wine a menu that
+  // opens beneath a resting pointer takes it for a hover and opens the
+  // submenu there, so every program starts with the pointer out of its way.
+  SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
   app_data_ = home_->path() + L"\\AppData";
   CreateDirectoryW(app_data().c_str(), nullptr);
   CreateDirectoryW(work_folder().c_str(), nullptr);
   if (options.config) write_file(data_folder() + L"\\config.json", *options.config);
+  if (options.update_check) {
+    set_registry_string(update_key, L"UpdateCheck", *options.update_check);
+  } else {
+    delete_registry_value(update_key, L"UpdateCheck");
+  }
   const std::wstring cwd = options.working_dir.empty() ? work_folder() : options.working_dir;
   const Process process = start_process(options.args, app_data(), cwd, options.program);
   process_ = process.handle;
@@ -620,6 +629,22 @@ std::optional<DWORD> registry_dword(std::wstring_view key, std::wstring_view val
 
 void delete_registry_value(std::wstring_view key, std::wstring_view value) {
   RegDeleteKeyValueW(HKEY_CURRENT_USER, std::wstring(key).c_str(), std::wstring(value).c_str());
+}
+
+void set_registry_string(std::wstring_view key, std::wstring_view value, std::wstring_view data) {
+  const std::wstring text(data);
+  RegSetKeyValueW(HKEY_CURRENT_USER, std::wstring(key).c_str(), std::wstring(value).c_str(), REG_SZ, text.c_str(),
+                  static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+}
+
+std::optional<std::wstring> registry_string(std::wstring_view key, std::wstring_view value) {
+  wchar_t data[512]{};
+  DWORD size = sizeof data;
+  if (RegGetValueW(HKEY_CURRENT_USER, std::wstring(key).c_str(), std::wstring(value).c_str(), RRF_RT_REG_SZ, nullptr,
+                   data, &size) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  return std::wstring(data);
 }
 
 }  // namespace e2e

@@ -95,6 +95,9 @@ struct StartOptions {
   // Another program beside the driver to start instead of nimbol.exe (the
   // benchmarks' bare program); it has no frame to wait for.
   std::wstring program;
+  // The stored answer to the program's first-run question about update
+  // checks (nothing: not answered yet). "off" keeps the question away.
+  std::optional<std::wstring> update_check = L"off";
 };
 
 // One nimbol.exe process with its own APPDATA. Ending the test object ends
@@ -197,6 +200,11 @@ std::optional<DWORD> run_to_exit(const std::vector<std::wstring>& args, const st
 void set_registry_dword(std::wstring_view key, std::wstring_view value, DWORD data);
 std::optional<DWORD> registry_dword(std::wstring_view key, std::wstring_view value);
 void delete_registry_value(std::wstring_view key, std::wstring_view value);
+void set_registry_string(std::wstring_view key, std::wstring_view value, std::wstring_view data);
+std::optional<std::wstring> registry_string(std::wstring_view key, std::wstring_view value);
+
+// The program's update values in the registry.
+inline constexpr wchar_t update_key[] = L"Software\\Quorvex\\nimbol";
 
 // UTF-16 <-> UTF-8 for the test's own strings.
 std::string utf8(std::wstring_view text);

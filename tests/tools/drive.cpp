@@ -5,6 +5,8 @@
 //   drive type TEXT     types TEXT into the program
 //   drive new-tab       presses Ctrl+N
 //   drive hover X Y     moves the mouse to X, Y of the frame's client area
+//   drive command N     sends the frame command N (the main menu's item N)
+//   drive click CLASS N clicks the button with id N in the window of CLASS
 //   drive key [MODS+]VK presses a key given by its virtual-key number, with
 //                       modifiers written before it: "ctrl+70", "shift+114",
 //                       "18" (Alt alone)
@@ -112,8 +114,14 @@ int wmain(int argc, wchar_t** argv) {
     PostMessageW(frame, WM_COMMAND, static_cast<WPARAM>(_wtoi(argv[2])), 0);
   } else if (frame && argc == 4 && wcscmp(argv[1], L"hover") == 0) {
     move_mouse(frame, _wtoi(argv[2]), _wtoi(argv[3]));
+  } else if (frame && argc == 4 && wcscmp(argv[1], L"click") == 0) {
+    HWND window = FindWindowW(argv[2], nullptr);
+    HWND button = window ? GetDlgItem(window, _wtoi(argv[3])) : nullptr;
+    if (!button) return 1;
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_NORMAL, 5000, &ignored);
   } else {
-    std::fputs("usage: drive wait|close|type TEXT|new-tab|key [MODS+]VK|command ID|hover X Y\n", stderr);
+    std::fputs("usage: drive wait|close|type TEXT|new-tab|key [MODS+]VK|command ID|hover X Y|click CLASS N\n", stderr);
     return 2;
   }
   std::this_thread::sleep_for(std::chrono::milliseconds(400));

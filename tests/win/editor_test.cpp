@@ -27,6 +27,7 @@
 #include "model/frame_hooks.h"
 #include "store/settings.h"
 #include "support.h"
+#include "ui/dark_dialog.h"
 #include "ui/dpi.h"
 #include "ui/theme.h"
 #include "ui/window_dpi.h"
@@ -538,7 +539,7 @@ class FontCommand : public Editor {
   }
 };
 
-TEST_F(FontCommand, TheDialogStartsOnTheSettingsFontWithoutAHook) {
+TEST_F(FontCommand, TheDialogStartsOnTheSettingsFontWithTheDarkHook) {
   struct Case {
     std::string face;
     std::int32_t points;
@@ -564,9 +565,30 @@ TEST_F(FontCommand, TheDialogStartsOnTheSettingsFontWithoutAHook) {
   EXPECT_EQ(request.lStructSize, 104u);
   EXPECT_EQ(request.hwndOwner, frame_);
   EXPECT_EQ(request.lpLogFont, &logfont);
-  EXPECT_EQ(request.Flags, 0x01000041u) << "screen fonts, no vertical ones, start from the font record";
-  EXPECT_EQ(request.lpfnHook, nullptr);
+  EXPECT_EQ(request.Flags, 0x01000049u) << "screen fonts, no vertical ones, start from the font record, hooked";
+  EXPECT_EQ(request.lpfnHook, dark_dialog_hook);
   EXPECT_EQ(request.rgbColors, palette().text_color);
+}
+
+TEST_F(FontCommand, InTheDarkThemeTheHookColoursTheDialogAndInTheLightNot) {
+  for (bool dark : {false, true}) {
+    set_dark_mode(dark);
+    int ours = 0;
+    LRESULT dialog_brush = 0;
+    Script script{{{SYSTEM_DIALOG_CLASS, [&](HWND dialog) {
+                      for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+                        ours += GetWindowLongPtrW(child, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(dark_control_proc);
+                      }
+                      const UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+                      dialog_brush = SendMessageW(dialog, WM_CTLCOLORDLG, reinterpret_cast<WPARAM>(dc.get()),
+                                                  reinterpret_cast<LPARAM>(dialog));
+                      click_button(dialog, IDCANCEL);
+                    }}}};
+    with_script(script, [&] { choose_editor_font(frame_); });
+    // The labels ("Font:", "Size:", ...) get the disabled painting.
+    EXPECT_EQ(ours > 0, dark) << ours;
+    EXPECT_EQ(dialog_brush == reinterpret_cast<LRESULT>(palette().window_brush), dark);
+  }
 }
 
 TEST_F(FontCommand, ACancelledDialogChangesNothing) {

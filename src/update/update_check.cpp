@@ -1,0 +1,69 @@
+// The GUI thread's side of the update check. The running flag lives here
+// and only here, so at most one worker runs; it is cleared only when the
+// worker's result is taken, and the worker always delivers one.
+
+#include <windows.h>
+
+#include "update/update_check.h"
+
+#include "model/maker_site.h"
+#include "ui/message_box.h"
+#include "update/update_registry.h"
+#include "update/update_text.h"
+#include "update/updates_window.h"
+
+namespace {
+
+// GUI thread only.
+UpdateStatus& status() {
+  static UpdateStatus current;
+  return current;
+}
+
+}  // namespace
+
+UpdateStatus update_status() { return status(); }
+
+bool update_available() {
+  const UpdateStatus& now = status();
+  return now.last && std::holds_alternative<Available>(*now.last);
+}
+
+void ask_update_consent(HWND frame) {
+  if (update_check_setting() != UpdateSetting::Undecided) return;
+  // Closing the box decides nothing: the question comes again next time.
+  const std::size_t answer = message_box(frame, true, update_consent_question(UPDATE_HOST), {"Yes", "No"}, 0, 2);
+  if (answer == 0 || answer == 1) write_update_value(UPDATE_CHECK_VALUE, stored_update_setting(answer == 0));
+}
+
+void maybe_check_for_updates(HWND frame) {
+  if (check_due(update_check_setting(), read_update_value(UPDATE_CHECKED_VALUE), today_utc())) {
+    start_update_check(frame);
+  }
+}
+
+void start_update_check(HWND frame) {
+  if (status().running) return;
+  status().running = true;
+  start_update_worker(frame);
+  refresh_updates_window();
+}
+
+void on_update_result(HWND frame) {
+  std::optional<UpdateOutcome> outcome = update_hand_over().take();
+  if (!outcome) return;
+  status().running = false;
+  bool notify = false;
+  if (const auto* available = std::get_if<Available>(&*outcome)) {
+    const std::string version = format_version(available->version);
+    if (read_update_value(UPDATE_NOTIFIED_VALUE) != version) {
+      write_update_value(UPDATE_NOTIFIED_VALUE, version);
+      notify = true;
+    }
+  }
+  status().last = std::move(outcome);
+  if (notify) open_updates_window(frame);
+  refresh_updates_window();
+}
+
+void stop_update_results() { update_hand_over().close(); }
