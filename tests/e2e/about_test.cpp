@@ -136,6 +136,9 @@ std::optional<std::string> component_of(const std::string& archive, const std::s
   };
   if (auto found = by_file.find(archive); found != by_file.end()) return found->second;
   if (archive.ends_with(".a") && mingw_w64_member(archive, member)) return "mingw-w64 runtime";
+  // The delay-import libraries the build makes with dlltool from the
+  // system DLLs' export lists: stubs of the build's own, no one's code.
+  if (archive.starts_with("lib") && archive.ends_with("_delay.a")) return "";
   return std::nullopt;
 }
 
