@@ -23,6 +23,15 @@ CaretPlace caret_place(EditorCaretMetrics& editor) {
   // place shown does not jump when a selection is extended backwards.
   const SelectionEnds ends = editor.selection();
   const std::int64_t position = std::max<std::int64_t>(std::min(ends.start, ends.end), 0);
+  if (ends.start == ends.end) {
+    // Without a selection the place is the caret's, and its line's start
+    // comes without asking for the line by number.
+    const std::int64_t line_start = editor.caret_line_start();
+    if (line_start >= 0 && line_start <= position) {
+      const std::int64_t line = std::max<std::int64_t>(editor.line_from_char(line_start), 0);
+      return {line + 1, position - line_start + 1};
+    }
+  }
   const std::int64_t line = std::max<std::int64_t>(editor.line_from_char(position), 0);
   // A failed line query must not show a column of 0 or less.
   const std::int64_t line_start = std::clamp<std::int64_t>(editor.line_index(line), 0, position);

@@ -25,6 +25,11 @@ class EditorCaretMetrics {
   virtual std::int64_t line_from_char(std::int64_t position) = 0;
   // The position where `line` starts.
   virtual std::int64_t line_index(std::int64_t line) = 0;
+  // The position where the line holding the caret starts. Wine's Rich Edit
+  // finds a line by its number by walking the text from its start, which
+  // in a large document takes as long as typing the key itself, while this
+  // question only walks back from the caret.
+  virtual std::int64_t caret_line_start() = 0;
 };
 
 // A place in the text as the status bar shows it, both counted from 1.
