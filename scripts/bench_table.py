@@ -146,7 +146,8 @@ def program_rows(t, program, open_mib, typing_mib):
     if r is None or r > 1.2:
         why = (f"the control alone, in the bare program, takes {ms(bare_key)} for the same keystroke "
                f"({ratio_of(bare_key, empty) or 0:.0f}× the empty document): Wine's Rich Edit finds a place in "
-               f"the text by walking it from the start, to paint and for each line query")
+               f"the text by walking it from the start, to paint and for each line query; the rest is the "
+               f"status bar's one line query (Ln), such a walk too")
     t.row(f"A keystroke at the end of a {typing_mib} MiB document, until painted", ms(key),
           f"in an empty document {ms(empty)}", r, "≤ 1.2×", lambda x: x <= 1.2, why)
     t.report(f"The store after that keystroke: longest the window did not answer", ms(g("store.large")),
