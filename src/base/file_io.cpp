@@ -161,8 +161,20 @@ FileError write_all_bytes(std::string_view path, std::span<const std::uint8_t> b
 FileError move_replacing(std::string_view from, std::string_view to) {
   const std::wstring target = system_path(to);
   if (is_read_only(target)) return ERROR_ACCESS_DENIED;
-  if (!move_call(system_path(from), target)) return failed_call_error();
-  return 0;
+  const std::wstring source = system_path(from);
+  // While anyone has the target open (a backup or virus scanner, another
+  // program reading the settings), the system refuses to replace it, even
+  // when the reader shares it. Such a hold lasts moments; a save given up
+  // at once would be lost, for the settings without a word.
+  constexpr int attempts = 10;
+  constexpr DWORD pause_ms = 20;
+  for (int attempt = 1;; ++attempt) {
+    if (move_call(source, target)) return 0;
+    const FileError error = failed_call_error();
+    const bool held = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION;
+    if (!held || attempt == attempts) return error;
+    Sleep(pause_ms);
+  }
 }
 
 FileError replace_keeping_identity(std::string_view target, std::string_view replacement) {

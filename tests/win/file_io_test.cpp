@@ -206,6 +206,37 @@ TEST_F(FileIoTest, AFailedAtomicWriteKeepsTheOldFileAndRemovesTheTemporary) {
   }
 }
 
+// Refuses the first `refusals` moves as a reader holding the target would,
+// then moves for real.
+int refusals = 0;
+int moves_asked = 0;
+int move_while_held(const wchar_t* from, const wchar_t* to) {
+  if (++moves_asked <= refusals) {
+    SetLastError(moves_asked % 2 ? ERROR_SHARING_VIOLATION : ERROR_ACCESS_DENIED);
+    return FALSE;
+  }
+  return MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING);
+}
+
+TEST_F(FileIoTest, AnAtomicWriteWaitsOutABriefHoldOnTheFileButNotALongOne) {
+  struct Case {
+    int refusals;
+    bool saved;
+    int moves;
+  };
+  for (const Case c : {Case{2, true, 3}, Case{9, true, 10}, Case{1000, false, 10}}) {
+    const std::string target = path("held " + std::to_string(c.refusals) + ".json");
+    write_file(target, "old settings");
+    refusals = c.refusals;
+    moves_asked = 0;
+    const HooksInstalled hooks({.move = move_while_held});
+    EXPECT_EQ(static_cast<bool>(write_file_atomic(target, as_bytes("new settings"))), c.saved) << c.refusals;
+    EXPECT_EQ(moves_asked, c.moves) << c.refusals;
+    EXPECT_EQ(read_file(target), c.saved ? "new settings" : "old settings") << c.refusals;
+    EXPECT_FALSE(path_exists(target + ".tmp")) << c.refusals;
+  }
+}
+
 TEST_F(FileIoTest, AnAtomicWriteWhoseTemporaryCannotBeWrittenLeavesTheOldFile) {
   const std::string target = path("config.json");
   write_file(target, "old settings");
