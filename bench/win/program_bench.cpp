@@ -28,30 +28,19 @@
 
 #include "bench/sample_text.h"
 #include "bench/win/bench_messages.h"
+#include "bench/win/bench_report.h"
 #include "e2e/driver.h"
 #include "ui/command_ids.h"
 
 namespace {
 
+using bench::now_ms;
+using bench::report;
+
 using e2e::App;
 using e2e::StartOptions;
 using e2e::Window;
 
-double now_ms() {
-  static const double ticks_per_ms = [] {
-    LARGE_INTEGER f{};
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(f.QuadPart) / 1000.0;
-  }();
-  LARGE_INTEGER t{};
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / ticks_per_ms;
-}
-
-void report(const char* figure, double value) {
-  std::printf("sample %s %.3f\n", figure, value);
-  std::fflush(stdout);
-}
 
 void problem(const std::string& what) {
   std::printf("problem %s\n", what.c_str());

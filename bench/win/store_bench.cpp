@@ -15,6 +15,7 @@
 #include "base/file_io.h"
 #include "base/utf.h"
 #include "bench/sample_text.h"
+#include "bench/win/bench_report.h"
 #include "editor/editor.h"
 #include "editor/tabs.h"
 #include "model/app_state.h"
@@ -24,21 +25,9 @@
 
 namespace {
 
-double now_ms() {
-  static const double ticks_per_ms = [] {
-    LARGE_INTEGER f{};
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(f.QuadPart) / 1000.0;
-  }();
-  LARGE_INTEGER t{};
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / ticks_per_ms;
-}
+using bench::now_ms;
+using bench::report;
 
-void report(const std::string& figure, double value) {
-  std::printf("sample %s %.3f\n", figure.c_str(), value);
-  std::fflush(stdout);
-}
 
 template <class F>
 double timed(F&& run) {
