@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "bench/sample_text.h"
-#include "editor/text_codec.h"
 #include "store/crypto.h"
+#include "text/text_codec.h"
 
 namespace {
 

@@ -16,18 +16,17 @@
 #include "base/utf.h"
 #include "bench/sample_text.h"
 #include "bench/win/bench_report.h"
-#include "editor/editor.h"
 #include "editor/tabs.h"
 #include "model/app_state.h"
 #include "store/protect.h"
 #include "store/random.h"
 #include "store/session_store.h"
+#include "text/editor_text.h"
 
 namespace {
 
 using bench::now_ms;
 using bench::report;
-
 
 template <class F>
 double timed(F&& run) {

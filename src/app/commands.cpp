@@ -12,15 +12,15 @@
 #include "app/frame.h"
 #include "editor/editor.h"
 #include "editor/file_dialog.h"
-#include "editor/find_bar.h"
 #include "editor/font_dialog.h"
-#include "editor/go_to_line_win.h"
-#include "editor/printing.h"
 #include "editor/saving.h"
 #include "editor/tabs.h"
-#include "editor/time_date.h"
+#include "find/find_bar.h"
+#include "find/go_to_line_win.h"
 #include "install/install_flows.h"
 #include "model/app_state.h"
+#include "print/printing.h"
+#include "print/time_date.h"
 #include "privacy/private_clipboard.h"
 #include "privacy/settings_window.h"
 #include "store/settings_change.h"
@@ -66,6 +66,11 @@ void next_tab(bool forward) {
 }
 
 }  // namespace
+
+void set_theme(Theme choice) {
+  change_settings([choice](Config& config) { config.theme = choice; });
+  show_theme(choice);
+}
 
 void dispatch_command(std::uint16_t id) {
   switch (id) {

@@ -3,4 +3,9 @@
 
 #include <cstdint>
 
+#include "model/config.h"
+
 void dispatch_command(std::uint16_t id);
+
+// The user's choice of theme: saved in the settings, then shown everywhere.
+void set_theme(Theme choice);

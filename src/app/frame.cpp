@@ -16,13 +16,13 @@
 #include "app/menus.h"
 #include "base/utf.h"
 #include "editor/editor.h"
-#include "editor/find_bar.h"
 #include "editor/strip_layout.h"
-#include "editor/suppress_change.h"
 #include "editor/tabs.h"
+#include "find/find_bar.h"
 #include "model/app_state.h"
 #include "model/find_bar_state.h"
 #include "model/frame_hooks.h"
+#include "model/suppress_change.h"
 #include "model/veil_state.h"
 #include "privacy/capture.h"
 #include "privacy/idle.h"
@@ -30,11 +30,13 @@
 #include "privacy/veil.h"
 #include "store/session_store.h"
 #include "store/settings_change.h"
+#include "text/editor_text.h"
 #include "ui/dpi.h"
 #include "ui/message_box.h"
 #include "ui/theme.h"
 #include "ui/window_dpi.h"
 #include "update/update_check.h"
+#include "update/updates_window.h"
 
 namespace {
 
@@ -314,7 +316,7 @@ LRESULT CALLBACK frame_proc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
         return 0;
       }
       if (wparam == TIMER_UPDATE) {
-        maybe_check_for_updates(window);
+        if (maybe_check_for_updates(window)) refresh_updates_window();
         return 0;
       }
       break;

@@ -10,7 +10,7 @@
 
 #include "app/accelerator_table.h"
 #include "editor/editor.h"
-#include "editor/find_bar.h"
+#include "find/find_bar.h"
 #include "model/app_state.h"
 #include "model/find_bar_state.h"
 #include "model/veil_state.h"

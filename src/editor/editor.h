@@ -7,26 +7,9 @@
 #include <richedit.h>
 
 #include <cstdint>
-#include <string>
 #include <string_view>
 
-#include "base/result.h"
-
 HWND create_editor(HWND parent, HFONT font, bool word_wrap, std::int32_t zoom);
-
-// Replaces the whole text; not an edit (no change notification counts, and
-// nothing to undo). Fails, with the reason for a message, when the editor
-// does not hold all of the text afterwards: then it holds a part or nothing,
-// which must never pass for the whole.
-[[nodiscard]] Result<void> set_editor_text(HWND editor, std::string_view text);
-std::string get_editor_text(HWND editor);
-// Whether the editor holds any text at all, without copying it.
-bool editor_has_text(HWND editor);
-
-CHARRANGE get_selection(HWND editor);
-void set_selection(HWND editor, CHARRANGE range);
-// Empty when nothing, a reversed range, or more than 1000 characters is selected.
-std::string get_selected_text(HWND editor);
 
 HFONT create_editor_font(std::string_view face, std::int32_t points, UINT dpi);
 // Gives a newly created font to every editor, then deletes the old one. The

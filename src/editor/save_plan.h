@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "editor/text_codec.h"
 #include "model/tab.h"
+#include "text/text_codec.h"
 
 // The file the new bytes go to before they replace the target, in the
 // target's own folder: notes.txt -> notes.txt.nimbol-save.

@@ -19,7 +19,6 @@
 #include "base/secure_buffer.h"
 #include "base/system_error.h"
 #include "base/utf.h"
-#include "editor/editor.h"
 #include "editor/file_dialog.h"
 #include "editor/save_plan.h"
 #include "editor/tab_model.h"
@@ -27,6 +26,7 @@
 #include "model/app_state.h"
 #include "model/frame_hooks.h"
 #include "store/session_store.h"
+#include "text/editor_text.h"
 #include "ui/message_box.h"
 
 namespace {

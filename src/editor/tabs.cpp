@@ -14,12 +14,13 @@
 #include "base/system_error.h"
 #include "editor/editor.h"
 #include "editor/saving.h"
-#include "editor/suppress_change.h"
-#include "editor/text_codec.h"
 #include "model/app_state.h"
 #include "model/frame_hooks.h"
+#include "model/suppress_change.h"
 #include "model/veil_state.h"
 #include "store/session_store.h"
+#include "text/editor_text.h"
+#include "text/text_codec.h"
 #include "ui/message_box.h"
 
 namespace {

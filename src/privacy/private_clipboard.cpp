@@ -10,8 +10,8 @@
 
 #include "base/secure_buffer.h"
 #include "base/utf.h"
-#include "editor/text_codec.h"
 #include "model/app_state.h"
+#include "text/text_codec.h"
 
 namespace {
 

@@ -48,3 +48,15 @@ void on_unlock_request() {
     veil.unlock_prompt_dismissed = true;
   }
 }
+
+void request_reveal(bool by_user) {
+  const VeilState& veil = veil_state();
+  if (!veil.veiled || veil.in_transition) return;
+  if (!relock_required()) {
+    uncover();
+    return;
+  }
+  if (prompt_wanted(veil.unlock_prompt_open, veil.unlock_prompt_dismissed, by_user)) {
+    PostMessageW(frame_window(), WM_APP_UNLOCK, 0, 0);
+  }
+}

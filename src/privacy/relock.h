@@ -15,3 +15,8 @@ bool relock_required();
 // The frame's handler of WM_APP_UNLOCK: asks for the password (one prompt
 // at a time) and uncovers once the right one was entered.
 void on_unlock_request();
+
+// A gesture, or the frame getting activated, asks for covered text back:
+// it is shown at once, or the password is asked first when the re-lock
+// applies. `by_user` tells a click or key from an activation.
+void request_reveal(bool by_user);

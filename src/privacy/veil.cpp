@@ -1,6 +1,7 @@
-// The veil window and the moves between shown and covered text. Covering
-// must never leave a frame of text visible, and revealing must never
-// swallow the user's text: the children are only hidden, never touched.
+// The moves between shown and covered text. Covering must never leave a
+// frame of text visible, and revealing must never swallow the user's text:
+// the children are only hidden, never touched. Whether the text may come
+// back is the re-lock's to decide (relock.cpp); this only shows.
 
 #include <windows.h>
 
@@ -11,39 +12,16 @@
 #include <algorithm>
 #include <chrono>
 
-#include "base/handles.h"
-#include "base/utf.h"
 #include "editor/strip_layout.h"
 #include "model/app_state.h"
 #include "model/find_bar_state.h"
 #include "model/frame_hooks.h"
 #include "model/veil_state.h"
-#include "privacy/relock.h"
-#include "privacy/relock_rules.h"
 #include "privacy/veil_layout.h"
-#include "ui/controls.h"
 #include "ui/dpi.h"
-#include "ui/theme.h"
+#include "ui/window_dpi.h"
 
-namespace {
-
-// What cover and uncover need from AppState, copied out so that the state
-// is not held across ShowWindow and SetFocus (they re-enter the frame).
-struct Parts {
-  HWND frame = nullptr;
-  HWND tab_strip = nullptr;
-  HWND status_bar = nullptr;
-  HWND veil = nullptr;
-  HWND editor = nullptr;
-  bool hide_text = false;
-  Reveal reveal = Reveal::Focus;
-  RevealKey reveal_key;
-  Mask mask = Mask::Bars;
-};
-
-// Painting may happen inside another handler (UpdateWindow and friends), so
-// it takes the state only when it is free.
-Parts parts(bool painting = false) {
+VeilParts veil_parts(bool painting) {
   auto state = painting ? app_state().try_borrow() : app_state().borrow();
   if (!state) return {};
   const Tab* tab = state->active_tab();
@@ -57,6 +35,8 @@ Parts parts(bool painting = false) {
           state->config.reveal_key,
           state->config.mask};
 }
+
+namespace {
 
 void show(HWND window, int command) {
   if (window) ShowWindow(window, command);
@@ -89,77 +69,6 @@ class RichEditLines final : public EditorLineMetrics {
  private:
   HWND editor_;
 };
-
-const char* hint_for(Reveal reveal) {
-  switch (reveal) {
-    case Reveal::Click:
-      return "Click to show";
-    case Reveal::Key:
-      return "Press your reveal key to show";
-    case Reveal::Focus:
-    default:
-      return "Click or press a key to show";
-  }
-}
-
-void fill(HDC dc, const EdgeRect& r, HBRUSH brush) {
-  const RECT rect{r.left, r.top, r.right, r.bottom};
-  FillRect(dc, &rect, brush);
-}
-
-void on_paint(HWND window) {
-  PaintDc paint(window);
-  RECT client{};
-  GetClientRect(window, &client);
-  BufferedDc buffer(paint.get(), client.right - client.left, client.bottom - client.top);
-  if (!buffer) return;
-  HDC dc = buffer.get();
-
-  const ThemeColors colours = palette();
-  const std::uint32_t dpi = window_dpi(window);
-  const VeilLayout layout = current_veil_layout();
-  const Parts settings = parts(true);
-
-  FillRect(dc, &client, colours.edit_brush);
-  const RECT band{client.left, client.top, client.right, layout.tab_strip_height};
-  FillRect(dc, &band, colours.window_brush);
-  for (const EdgeRect& tab : layout.tab_rects) {
-    if (auto bar = veil_tab_bar(tab, dpi)) fill(dc, *bar, colours.tab_brush);
-  }
-  if (settings.mask == Mask::Bars) {
-    for (const EdgeRect& bar : layout.line_bars) {
-      if (bar.top >= layout.tab_strip_height) fill(dc, bar, colours.tab_brush);
-    }
-  }
-
-  SelectObjectScope select_font(dc, dialog_font(dpi, 16, false));
-  SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, colours.dim_color);
-  RECT hint_area = client;
-  if (settings.mask == Mask::Bars) hint_area.top = client.bottom - scale_for_dpi(TAB_STRIP_HEIGHT, dpi);
-  const std::wstring hint = to_wide(hint_for(settings.reveal));
-  DrawTextW(dc, hint.c_str(), static_cast<int>(hint.size()), &hint_area,
-            DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-}
-
-bool modifier_down(int key) { return GetKeyState(key) < 0; }
-
-// Whether a key on the veil asks for the text back.
-bool key_reveals(WPARAM vk, bool system, const Parts& settings) {
-  switch (settings.reveal) {
-    case Reveal::Key: {
-      const RevealKey& chord = settings.reveal_key;
-      return vk == chord.key && chord.ctrl == modifier_down(VK_CONTROL) && chord.alt == modifier_down(VK_MENU) &&
-             chord.shift == modifier_down(VK_SHIFT);
-    }
-    case Reveal::Click:
-      return false;
-    case Reveal::Focus:
-    default:
-      if (system) return false;
-      return !(vk >= VK_SHIFT && vk <= VK_MENU) && vk != VK_LWIN && vk != VK_RWIN;
-  }
-}
 
 }  // namespace
 
@@ -198,7 +107,7 @@ void refresh_veil_layout() {
 }
 
 void cover() {
-  const Parts p = parts();
+  const VeilParts p = veil_parts();
   if (!p.hide_text) return;
   VeilState& veil = veil_state();
   if (veil.in_transition) {
@@ -225,7 +134,7 @@ void uncover() {
   VeilState& veil = veil_state();
   if (!std::exchange(veil.veiled, false)) return;
   veil.in_transition = true;
-  const Parts p = parts();
+  const VeilParts p = veil_parts();
   show(p.veil, SW_HIDE);
   show(p.tab_strip, SW_SHOW);
   show(p.status_bar, SW_SHOW);
@@ -236,44 +145,4 @@ void uncover() {
   }
   refresh_title();
   veil.in_transition = false;
-}
-
-void request_reveal(bool by_user) {
-  const VeilState& veil = veil_state();
-  if (!veil.veiled || veil.in_transition) return;
-  if (!relock_required()) {
-    uncover();
-    return;
-  }
-  if (prompt_wanted(veil.unlock_prompt_open, veil.unlock_prompt_dismissed, by_user)) {
-    PostMessageW(parts().frame, WM_APP_UNLOCK, 0, 0);
-  }
-}
-
-LRESULT CALLBACK veil_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept {
-  switch (message) {
-    case WM_PAINT:
-      on_paint(window);
-      return 0;
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_CONTEXTMENU:
-    case WM_CHAR:
-      return 0;
-    case WM_KEYDOWN:
-      if (key_reveals(wparam, false, parts())) request_reveal(true);
-      return 0;
-    case WM_SYSKEYDOWN:
-      if (key_reveals(wparam, true, parts())) {
-        request_reveal(true);
-        return 0;
-      }
-      break;
-    case WM_LBUTTONDOWN:
-      if (parts().reveal != Reveal::Key) request_reveal(true);
-      return 0;
-    default:
-      break;
-  }
-  return DefWindowProcW(window, message, wparam, lparam);
 }

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "model/config.h"
+
 // Posted to the frame for a cover that arrived while the veil was busy
 // covering or uncovering; it is carried out once that has finished.
 inline constexpr UINT WM_APP_COVER = WM_APP + 2;
@@ -12,8 +14,25 @@ LRESULT CALLBACK veil_proc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
 
 void cover();
 void uncover();
-void request_reveal(bool by_user);
 
 // The frame's layout pass calls this while the text is veiled: the veil's
 // picture of the window is rebuilt from the (hidden) editor's line metrics.
 void refresh_veil_layout();
+
+// What the veil needs from AppState, copied out so that the state is not
+// held across ShowWindow and SetFocus (they re-enter the frame).
+struct VeilParts {
+  HWND frame = nullptr;
+  HWND tab_strip = nullptr;
+  HWND status_bar = nullptr;
+  HWND veil = nullptr;
+  HWND editor = nullptr;
+  bool hide_text = false;
+  Reveal reveal = Reveal::Focus;
+  RevealKey reveal_key;
+  Mask mask = Mask::Bars;
+};
+
+// Painting may happen inside another handler (UpdateWindow and friends), so
+// it takes the state only when it is free (`painting`).
+VeilParts veil_parts(bool painting = false);

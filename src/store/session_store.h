@@ -12,6 +12,7 @@
 
 #include "base/secure_buffer.h"
 #include "model/store_location.h"
+#include "store/session_plan.h"
 
 // The frame's store timer: restarted by every change, so the tabs are
 // written once the user pauses.
@@ -38,9 +39,13 @@ void schedule_store();
 // that are still not under the password, with a warning of their own.
 void on_store_timer();
 
-// Rebuilds the tabs of the previous run into the empty tab list, sets
-// `next_id` and `active`. Nothing without a store.
-void restore_session();
+// What the previous run left, read and opened, as the plan of the tabs to
+// rebuild (start-up creates them). None without a store.
+std::optional<RestorePlan> read_stored_session();
+
+// The tab `id` was rebuilt from the stored text in `file_name`, which stays
+// its file until the next store writes the text under the tab's own name.
+void note_restored_text(std::uint64_t id, const std::string& file_name);
 
 // The tab no longer needs its stored text (it was saved, loaded from a file
 // or closed). The text is removed by the next store, once the index written

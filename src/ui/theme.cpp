@@ -15,9 +15,8 @@
 #include <string_view>
 #include <vector>
 
-#include "editor/suppress_change.h"
 #include "model/app_state.h"
-#include "store/settings_change.h"
+#include "model/suppress_change.h"
 #include "ui/palette_values.h"
 #include "ui/theme_rules.h"
 #include "ui/window_slots.h"
@@ -179,11 +178,9 @@ void apply_editor_colours(HWND editor) {
   SetWindowTheme(editor, scroll_bar_theme(), nullptr);
 }
 
-void set_theme(Theme choice) {
-  change_settings([choice](Config& config) { config.theme = choice; });
+void show_theme(Theme choice) {
   ui_state.choice = choice;
   set_dark_mode(dark_for(choice));
-  // Also when nothing changed: the user asked, and a repaint is cheap.
   apply_theme_everywhere();
 }
 

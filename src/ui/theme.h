@@ -32,7 +32,9 @@ bool dark_for(Theme choice);
 void set_dark_mode(bool dark);
 void apply_title_bar(HWND window);
 void apply_editor_colours(HWND editor);
-void set_theme(Theme choice);
+// Puts `choice` in force in every window of the thread, also when it already
+// is: the user asked, and a repaint is cheap. Saving it is the caller's.
+void show_theme(Theme choice);
 void on_setting_change(const wchar_t* text);
 void apply_theme_everywhere();
 

@@ -10,7 +10,6 @@
 #include "ui/message_box.h"
 #include "update/update_registry.h"
 #include "update/update_text.h"
-#include "update/updates_window.h"
 
 namespace {
 
@@ -36,22 +35,21 @@ void ask_update_consent(HWND frame) {
   if (answer == 0 || answer == 1) write_update_value(UPDATE_CHECK_VALUE, stored_update_setting(answer == 0));
 }
 
-void maybe_check_for_updates(HWND frame) {
-  if (check_due(update_check_setting(), read_update_value(UPDATE_CHECKED_VALUE), today_utc())) {
-    start_update_check(frame);
-  }
+bool maybe_check_for_updates(HWND frame) {
+  if (!check_due(update_check_setting(), read_update_value(UPDATE_CHECKED_VALUE), today_utc())) return false;
+  return start_update_check(frame);
 }
 
-void start_update_check(HWND frame) {
-  if (status().running) return;
+bool start_update_check(HWND frame) {
+  if (status().running) return false;
   status().running = true;
   start_update_worker(frame);
-  refresh_updates_window();
+  return true;
 }
 
-void on_update_result(HWND frame) {
+bool take_update_result() {
   std::optional<UpdateOutcome> outcome = update_hand_over().take();
-  if (!outcome) return;
+  if (!outcome) return false;
   status().running = false;
   bool notify = false;
   if (const auto* available = std::get_if<Available>(&*outcome)) {
@@ -62,8 +60,7 @@ void on_update_result(HWND frame) {
     }
   }
   status().last = std::move(outcome);
-  if (notify) open_updates_window(frame);
-  refresh_updates_window();
+  return notify;
 }
 
 void stop_update_results() { update_hand_over().close(); }

@@ -24,15 +24,16 @@ bool update_available();
 // Asks once whether to check automatically, while the user has not decided.
 void ask_update_consent(HWND frame);
 
-// Starts a check when automatic checks are on and none succeeded today.
-void maybe_check_for_updates(HWND frame);
+// Starts a check when automatic checks are on and none succeeded today;
+// whether one was started.
+bool maybe_check_for_updates(HWND frame);
 
-// Starts a check unless one is running.
-void start_update_check(HWND frame);
+// Starts a check unless one is running; whether one was started.
+bool start_update_check(HWND frame);
 
-// The frame's handler of WM_APP_UPDATE_RESULT: takes the outcome, announces
-// a newer version once by opening the updates window, refreshes the window.
-void on_update_result(HWND frame);
+// Takes the outcome the worker posted for, if any: whether it is a newer
+// version to announce now (announced once per version).
+bool take_update_result();
 
 // The frame is being destroyed: a check still running never posts to it.
 void stop_update_results();

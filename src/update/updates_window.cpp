@@ -101,7 +101,7 @@ LRESULT CALLBACK updates_window_proc(HWND window, UINT message, WPARAM wparam, L
           on_auto_check_clicked(window);
           return 0;
         case CHECK_NOW_ID:
-          start_update_check(GetWindow(window, GW_OWNER));
+          if (start_update_check(GetWindow(window, GW_OWNER))) refresh_updates_window();
           return 0;
         case OPEN_PAGE_ID:
           open_updates_page(window);
@@ -160,4 +160,9 @@ void refresh_updates_window() {
   CheckDlgButton(window, AUTO_CHECK_ID, view.auto_check ? BST_CHECKED : BST_UNCHECKED);
   enable_control(window, CHECK_NOW_ID, view.check_now_enabled);
   enable_control(window, OPEN_PAGE_ID, view.open_page_enabled);
+}
+
+void on_update_result(HWND frame) {
+  if (take_update_result()) open_updates_window(frame);
+  refresh_updates_window();
 }

@@ -11,3 +11,7 @@ void open_updates_window(HWND frame);
 
 // Rewrites the state text and the controls' states, if the window is open.
 void refresh_updates_window();
+
+// The frame's handler of WM_APP_UPDATE_RESULT: takes the check's outcome,
+// announces a newer version once by opening the window, refreshes it.
+void on_update_result(HWND frame);

@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "base/utf.h"
-#include "editor/text_codec.h"
+#include "text/text_codec.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::span<const std::uint8_t> bytes(data, size);

@@ -2,7 +2,7 @@
 // differs from them in length, the selection test of Replace, which
 // selections fill the find field, and the order of the editor's searches.
 
-#include "editor/find_text.h"
+#include "find/find_text.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "base/utf.h"
-#include "editor/lower_case.h"
+#include "find/lower_case.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Every kind of answer the go-to-line prompt can get, typed or pasted, and
 // what an accepted one does to the caret.
 
-#include "editor/go_to_line.h"
+#include "find/go_to_line.h"
 
 #include <gtest/gtest.h>
 

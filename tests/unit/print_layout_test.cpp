@@ -7,8 +7,8 @@
 #include <optional>
 #include <string>
 
-#include "editor/page_loop.h"
-#include "editor/print_layout.h"
+#include "print/page_loop.h"
+#include "print/print_layout.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 // The ANSI expectations assume code page 1252: the host's table, and the
 // system code page under Wine.
 
-#include "editor/text_codec.h"
+#include "text/text_codec.h"
 
 #include <gtest/gtest.h>
 
 #include "base/utf.h"
-#include "editor/code_page.h"
+#include "text/code_page.h"
 
 namespace {
 

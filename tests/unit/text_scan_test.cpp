@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "base/utf.h"
-#include "editor/code_page.h"
 #include "editor/save_plan.h"
-#include "editor/text_codec.h"
+#include "text/code_page.h"
+#include "text/text_codec.h"
 
 namespace {
 

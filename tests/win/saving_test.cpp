@@ -18,9 +18,10 @@
 #include "editor/editor.h"
 #include "editor/file_dialog.h"
 #include "editor/saving.h"
-#include "editor/text_codec.h"
 #include "model/app_state.h"
 #include "support.h"
+#include "text/editor_text.h"
+#include "text/text_codec.h"
 #include "ui/message_box.h"
 
 namespace {

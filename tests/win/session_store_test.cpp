@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "app/session_restore.h"
 #include "base/utf.h"
-#include "editor/editor.h"
 #include "editor/tabs.h"
 #include "model/app_state.h"
 #include "store/crypto.h"
@@ -27,6 +27,7 @@
 #include "store/session_plan.h"
 #include "store/session_store.h"
 #include "support.h"
+#include "text/editor_text.h"
 #include "ui/message_box.h"
 
 namespace {

@@ -15,10 +15,10 @@
 #include <vector>
 
 #include "base/utf.h"
-#include "editor/editor.h"
 #include "editor/saving.h"
 #include "editor/tabs.h"
 #include "support.h"
+#include "text/editor_text.h"
 #include "ui/message_box.h"
 
 namespace {

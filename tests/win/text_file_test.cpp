@@ -8,8 +8,8 @@
 #include <string>
 
 #include "base/utf.h"
-#include "editor/text_codec.h"
 #include "support.h"
+#include "text/text_codec.h"
 
 namespace {
 

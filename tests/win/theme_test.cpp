@@ -12,9 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "app/commands.h"
 #include "base/utf.h"
-#include "editor/suppress_change.h"
 #include "model/app_state.h"
+#include "model/suppress_change.h"
 #include "store/settings.h"
 #include "support.h"
 #include "ui/dpi.h"

@@ -2,7 +2,7 @@
 // the host tests, so the mapping is a table of our own rather than the C
 // library's or the system's, whose versions and locales differ.
 
-#include "editor/lower_case.h"
+#include "find/lower_case.h"
 
 #include <algorithm>
 #include <iterator>

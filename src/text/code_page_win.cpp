@@ -6,7 +6,7 @@
 
 #include <climits>
 
-#include "editor/code_page.h"
+#include "text/code_page.h"
 
 std::optional<std::wstring> ansi_to_utf16(std::string_view bytes, bool strict) {
   if (bytes.empty()) return std::wstring();

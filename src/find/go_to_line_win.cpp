@@ -6,7 +6,7 @@
 
 #include <richedit.h>
 
-#include "editor/go_to_line_win.h"
+#include "find/go_to_line_win.h"
 
 #include "ui/password_prompt.h"
 

@@ -7,7 +7,7 @@
 #include <commdlg.h>
 #include <richedit.h>
 
-#include "editor/find_bar.h"
+#include "find/find_bar.h"
 
 #include <array>
 #include <new>
@@ -18,12 +18,12 @@
 
 #include "base/secure_buffer.h"
 #include "base/utf.h"
-#include "editor/editor.h"
-#include "editor/find_text.h"
+#include "find/find_text.h"
 #include "model/app_state.h"
 #include "model/find_bar_state.h"
 #include "model/frame_hooks.h"
 #include "model/veil_state.h"
+#include "text/editor_text.h"
 #include "ui/controls.h"
 #include "ui/window_classes.h"
 #include "ui/window_dpi.h"

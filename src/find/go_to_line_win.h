@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "editor/go_to_line.h"
+#include "find/go_to_line.h"
 
 // The editor's own line numbering and caret, for go_to_line_validator.
 GoToLineEditor go_to_line_editor(HWND editor);

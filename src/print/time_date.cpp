@@ -5,7 +5,7 @@
 
 #include <richedit.h>
 
-#include "editor/time_date.h"
+#include "print/time_date.h"
 
 namespace {
 

@@ -6,15 +6,15 @@
 
 #include <commdlg.h>
 
-#include "editor/printing.h"
+#include "print/printing.h"
 
 #include <string>
 
 #include "base/secure_buffer.h"
-#include "editor/editor.h"
-#include "editor/print_pages.h"
 #include "editor/tab_model.h"
 #include "model/app_state.h"
+#include "print/print_pages.h"
+#include "text/editor_text.h"
 #include "ui/dark_dialog.h"
 #include "ui/message_box.h"
 

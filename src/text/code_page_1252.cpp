@@ -7,7 +7,7 @@
 
 #include <array>
 
-#include "editor/code_page.h"
+#include "text/code_page.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include "base/file_io.h"
 #include "base/system_error.h"
-#include "editor/text_codec.h"
+#include "text/text_codec.h"
 
 namespace {
 

@@ -3,14 +3,14 @@
 // longer, shorter or more than one character, replacements that are empty or
 // contain the text sought, searches that have to wrap.
 
-#include "editor/find_text.h"
+#include "find/find_text.h"
 
 #include <algorithm>
 #include <utility>
 #include <vector>
 
 #include "base/utf.h"
-#include "editor/lower_case.h"
+#include "find/lower_case.h"
 
 namespace {
 

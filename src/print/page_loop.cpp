@@ -2,7 +2,7 @@
 // checked against any made-up printer: those rules are what keeps a text
 // that does not advance (a line taller than the page) from printing forever.
 
-#include "editor/page_loop.h"
+#include "print/page_loop.h"
 
 #include <algorithm>
 

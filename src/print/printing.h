@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "editor/page_loop.h"
+#include "print/page_loop.h"
 
 // The dialog's request over `owner`; the Selection choice is offered only
 // when something is selected.

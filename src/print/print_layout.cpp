@@ -2,7 +2,7 @@
 // like, so every step is done in 64 bits and a page that cannot be
 // described in the 32-bit numbers GDI and Rich Edit take is no page.
 
-#include "editor/print_layout.h"
+#include "print/print_layout.h"
 
 #include <algorithm>
 #include <limits>

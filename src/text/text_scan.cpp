@@ -4,7 +4,7 @@
 // one branch per 32 bytes for anything that is not ASCII. Elsewhere a plain
 // loop gives the same answers.
 
-#include "editor/text_scan.h"
+#include "text/text_scan.h"
 
 #include <cstring>
 

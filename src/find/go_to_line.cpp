@@ -2,7 +2,7 @@
 // anything can be pasted into it; this is where every such text gets its
 // answer, in words of the program's own, before the editor is asked.
 
-#include "editor/go_to_line.h"
+#include "find/go_to_line.h"
 
 #include <optional>
 #include <string>

@@ -1,6 +1,6 @@
 // The suppress_change flag of the GUI thread.
 
-#include "editor/suppress_change.h"
+#include "model/suppress_change.h"
 
 namespace {
 thread_local bool suppress_change = false;

@@ -4,7 +4,7 @@
 // are the byte-order marks and "is it valid UTF-8"; anything else is the
 // system's ANSI code page.
 
-#include "editor/text_codec.h"
+#include "text/text_codec.h"
 
 #include <algorithm>
 #include <cstring>
@@ -15,8 +15,8 @@
 #include "base/byte_blocks.h"
 #include "base/secure_buffer.h"
 #include "base/utf.h"
-#include "editor/code_page.h"
-#include "editor/text_scan.h"
+#include "text/code_page.h"
+#include "text/text_scan.h"
 
 namespace {
 
