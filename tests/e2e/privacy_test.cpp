@@ -177,7 +177,10 @@ TEST(Relock, WithMinutesZeroEveryRevealAsksAndOnlyTheRightPasswordShowsTheText) 
   ASSERT_TRUE(prompt);
   app.choose(prompt, L"Cancel");
   ASSERT_TRUE(eventually([&] { return !prompt; }));
+  // The text stays covered, so only a round trip through the program's queue
+  // shows that it has seen the switch away before it sees the way back.
   other.activate();
+  ASSERT_TRUE(app.sync());
   app.switch_back();
   prompt = app.wait_for_window(prompt_class);
   ASSERT_TRUE(prompt);
