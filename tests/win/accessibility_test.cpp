@@ -8,14 +8,15 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "editor/editor.h"
 #include "editor/strip_layout.h"
 #include "editor/tab_strip.h"
 #include "model/app_state.h"
 #include "model/veil_state.h"
+#include "privacy/veil.h"
 #include "support.h"
 #include "ui/status_bar.h"
 #include "ui/window_classes.h"
@@ -34,49 +35,31 @@ VARIANT child(long id) {
   return v;
 }
 
-// The IAccessible a reader gets for a window's client area.
-class Accessible {
- public:
-  explicit Accessible(HWND window) {
-    void* object = nullptr;
-    result_ = AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), iid_accessible, &object);
-    object_ = static_cast<IAccessible*>(object);
-  }
-  ~Accessible() {
-    if (object_) object_->Release();
-  }
-  Accessible(const Accessible&) = delete;
-  Accessible& operator=(const Accessible&) = delete;
-
-  bool valid() const { return SUCCEEDED(result_) && object_; }
-  long count() const {
-    long n = -1;
-    object_->get_accChildCount(&n);
-    return n;
-  }
-  // The name, or "<none>" when there is none to tell.
-  std::wstring name(long id) const {
-    BSTR text = nullptr;
-    const HRESULT result = object_->get_accName(child(id), &text);
-    std::wstring out = SUCCEEDED(result) && text ? std::wstring(text) : L"<none>";
-    SysFreeString(text);
-    return out;
-  }
-  long role(long id) const { return number(&IAccessible::get_accRole, id); }
-  long state(long id) const { return number(&IAccessible::get_accState, id); }
-  IAccessible* operator->() const { return object_; }
-
- private:
-  long number(HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, VARIANT*), long id) const {
-    VARIANT out;
-    VariantInit(&out);
-    const HRESULT result = (object_->*get)(child(id), &out);
-    return SUCCEEDED(result) && out.vt == VT_I4 ? out.lVal : -1;
-  }
-
-  HRESULT result_ = E_FAIL;
-  IAccessible* object_ = nullptr;
+struct Released {
+  void operator()(IAccessible* object) const { object->Release(); }
 };
+using Accessible = std::unique_ptr<IAccessible, Released>;
+
+Accessible accessible(HWND window) {
+  void* object = nullptr;
+  AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), iid_accessible, &object);
+  return Accessible(static_cast<IAccessible*>(object));
+}
+
+// A name, or "-" when there is none to tell.
+std::wstring name(const Accessible& object, long id) {
+  BSTR text = nullptr;
+  const bool told = SUCCEEDED(object->get_accName(child(id), &text)) && text;
+  std::wstring out = told ? std::wstring(text) : L"-";
+  SysFreeString(text);
+  return out;
+}
+
+long number(const Accessible& object, HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, VARIANT*), long id) {
+  VARIANT out;
+  VariantInit(&out);
+  return SUCCEEDED((object.get()->*get)(child(id), &out)) && out.vt == VT_I4 ? out.lVal : -1;
+}
 
 class Accessibility : public GuiThreadTest {
  protected:
@@ -85,23 +68,21 @@ class Accessibility : public GuiThreadTest {
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
     register_window_class({TAB_STRIP_CLASS, CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS, tab_strip_proc, false, true});
     register_window_class({STATUS_BAR_CLASS, CS_HREDRAW | CS_VREDRAW, status_bar_proc, false, true});
-    parent_ = create_test_window(L"NimbolAccessTestParent", DefWindowProcW, WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                 {0, 0, 1100, 200});
-    ASSERT_TRUE(parent_);
-    strip_ = child_window(TAB_STRIP_CLASS, 0, 34);
-    status_ = child_window(STATUS_BAR_CLASS, 100, 24);
+    HWND parent = create_test_window(L"NimbolAccessTestParent", DefWindowProcW, WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                     {0, 0, 1100, 200});
+    auto make = [&](const wchar_t* name, int y, int height) {
+      return CreateWindowExW(0, name, nullptr, WS_CHILD | WS_VISIBLE, 0, y, 1000, height, parent, nullptr,
+                             GetModuleHandleW(nullptr), nullptr);
+    };
+    strip_ = make(TAB_STRIP_CLASS, 0, 34);
+    status_ = make(STATUS_BAR_CLASS, 100, 24);
     ASSERT_TRUE(strip_ && status_);
-
     AppState state;
-    Tab notes;
-    notes.path = "C:\\work\\notes.txt";
-    notes.id = 1;
-    notes.dirty = true;
-    Tab untitled;
-    untitled.untitled = 2;
-    untitled.id = 2;
-    untitled.eol = Eol::Lf;
-    state.tabs = {notes, untitled};
+    state.tabs.resize(2);
+    state.tabs[0].path = "C:\\work\\notes.txt";
+    state.tabs[0].dirty = true;
+    state.tabs[1].untitled = 2;
+    state.tabs[1].eol = Eol::Lf;
     state.active = 1;
     state.tab_strip = strip_;
     state.status_bar = status_;
@@ -112,83 +93,77 @@ class Accessibility : public GuiThreadTest {
     CoUninitialize();
   }
 
-  HWND child_window(const wchar_t* class_name, int y, int height) const {
-    return CreateWindowExW(0, class_name, nullptr, WS_CHILD | WS_VISIBLE, 0, y, 1000, height, parent_, nullptr,
-                           GetModuleHandleW(nullptr), nullptr);
-  }
-
-  void pump() const {
+  std::size_t active_after_pump() {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    return app_state().borrow()->active;
   }
 
-  HWND parent_ = nullptr;
   HWND strip_ = nullptr;
   HWND status_ = nullptr;
 };
 
-TEST_F(Accessibility, TheStripsChildrenNameTheOpenTabsAndItsButtons) {
-  const Accessible strip(strip_);
-  ASSERT_TRUE(strip.valid());
-  EXPECT_EQ(strip.role(CHILDID_SELF), ROLE_SYSTEM_PAGETABLIST);
-  ASSERT_EQ(strip.count(), 6);
-  const std::vector<std::wstring> names = {L"Main Menu",  L"notes.txt", L"Close Tab",
-                                           L"Untitled 2", L"Close Tab", L"New Tab"};
-  const std::vector<long> roles = {ROLE_SYSTEM_PUSHBUTTON, ROLE_SYSTEM_PAGETAB,    ROLE_SYSTEM_PUSHBUTTON,
-                                   ROLE_SYSTEM_PAGETAB,    ROLE_SYSTEM_PUSHBUTTON, ROLE_SYSTEM_PUSHBUTTON};
-  for (long id = 1; id <= 6; ++id) {
-    EXPECT_EQ(strip.name(id), names[id - 1]) << id;
-    EXPECT_EQ(strip.role(id), roles[id - 1]) << id;
-  }
-  EXPECT_EQ(strip.state(4) & STATE_SYSTEM_SELECTED, STATE_SYSTEM_SELECTED) << "the active tab";
-  EXPECT_EQ(strip.state(2) & STATE_SYSTEM_SELECTED, 0);
+TEST_F(Accessibility, TheStripNamesTheOpenTabsAndTheStatusBarItsTexts) {
+  const Accessible strip = accessible(strip_);
+  ASSERT_TRUE(strip);
+  EXPECT_EQ(number(strip, &IAccessible::get_accRole, CHILDID_SELF), ROLE_SYSTEM_PAGETABLIST);
+  long count = 0;
+  ASSERT_EQ(strip->get_accChildCount(&count), S_OK);
+  std::vector<std::wstring> names;
+  for (long id = 1; id <= count; ++id) names.push_back(name(strip, id));
+  EXPECT_EQ(names, (std::vector<std::wstring>{L"Main Menu", L"notes.txt", L"Close Tab", L"Untitled 2", L"Close Tab",
+                                              L"New Tab"}));
+  EXPECT_EQ(number(strip, &IAccessible::get_accRole, 2), ROLE_SYSTEM_PAGETAB);
+  EXPECT_EQ(number(strip, &IAccessible::get_accState, 4) & STATE_SYSTEM_SELECTED, STATE_SYSTEM_SELECTED);
 
-  // Where the first tab is painted, in screen pixels, and what is found there.
+  // Where the first tab is painted, on the screen, and what is found there.
   long left = 0, top = 0, width = 0, height = 0;
   ASSERT_EQ(strip->accLocation(&left, &top, &width, &height, child(2)), S_OK);
-  const StripLayout layout = strip_layout(1000, 34, GetDpiForWindow(strip_) ? GetDpiForWindow(strip_) : 96, 2);
-  POINT origin{layout.tab(0).left, 0};
+  const UINT dpi = GetDpiForWindow(strip_);
+  const EdgeRect tab = strip_layout(1000, 34, dpi ? dpi : 96, 2).tab(0);
+  POINT origin{tab.left, 0};
   ClientToScreen(strip_, &origin);
-  EXPECT_EQ(left, origin.x);
-  EXPECT_EQ(width, layout.tab(0).width());
+  EXPECT_EQ(std::vector<long>({left, top, width}), std::vector<long>({origin.x, origin.y, tab.width()}));
   VARIANT hit;
-  VariantInit(&hit);
   ASSERT_EQ(strip->accHitTest(left + 2, top + 2, &hit), S_OK);
-  EXPECT_EQ(hit.vt, VT_I4);
   EXPECT_EQ(hit.lVal, 2);
-
   // Used through the reader, a tab becomes the active one, as a click makes it.
   ASSERT_EQ(strip->accDoDefaultAction(child(2)), S_OK);
-  pump();
-  EXPECT_EQ(app_state().borrow()->active, 0u);
-  EXPECT_EQ(strip.state(2) & STATE_SYSTEM_SELECTED, STATE_SYSTEM_SELECTED);
+  EXPECT_EQ(active_after_pump(), 0u);
+
+  const Accessible status = accessible(status_);
+  ASSERT_TRUE(status);
+  EXPECT_EQ(number(status, &IAccessible::get_accRole, CHILDID_SELF), ROLE_SYSTEM_STATUSBAR);
+  EXPECT_EQ(name(status, CHILDID_SELF), L"Ln 1, Col 1      100%      Windows (CRLF)      UTF-8");
 }
 
-TEST_F(Accessibility, TheStatusBarIsNamedByItsTextsAndNothingIsToldWhileCovered) {
-  {
-    const Accessible status(status_);
-    ASSERT_TRUE(status.valid());
-    EXPECT_EQ(status.role(CHILDID_SELF), ROLE_SYSTEM_STATUSBAR);
-    EXPECT_EQ(status.name(CHILDID_SELF), L"Ln 1, Col 1      100%      Unix (LF)      UTF-8");
-  }
-
-  veil_state().veiled = true;
-  const Accessible strip(strip_);
-  const Accessible status(status_);
-  ASSERT_TRUE(strip.valid() && status.valid());
-  EXPECT_EQ(strip.count(), 0);
-  for (long id = 1; id <= 6; ++id) EXPECT_EQ(strip.name(id), L"<none>") << id;
-  EXPECT_NE(strip.state(CHILDID_SELF) & STATE_SYSTEM_INVISIBLE, 0);
-  EXPECT_EQ(strip->accDoDefaultAction(child(2)), E_INVALIDARG);
-  EXPECT_EQ(status.name(CHILDID_SELF), L"<none>");
-  EXPECT_NE(status.state(CHILDID_SELF) & STATE_SYSTEM_INVISIBLE, 0);
-
-  // A reader's request posted before the cover does nothing after it.
-  veil_state().veiled = false;
+TEST_F(Accessibility, NothingIsToldOrDoneWhileTheTextIsCovered) {
+  const Accessible strip = accessible(strip_);
+  ASSERT_TRUE(strip);
+  // A reader's request from before the cover does nothing after it.
   ASSERT_EQ(strip->accDoDefaultAction(child(2)), S_OK);
   veil_state().veiled = true;
-  pump();
-  EXPECT_EQ(app_state().borrow()->active, 1u);
+  EXPECT_EQ(active_after_pump(), 1u);
+
+  const Accessible status = accessible(status_);
+  long count = -1;
+  EXPECT_EQ(strip->get_accChildCount(&count), S_OK);
+  EXPECT_EQ(count, 0);
+  for (long id = 1; id <= 6; ++id) EXPECT_EQ(name(strip, id), L"-") << id;
+  EXPECT_EQ(strip->accDoDefaultAction(child(2)), E_INVALIDARG);
+  EXPECT_EQ(name(status, CHILDID_SELF), L"-");
+  for (const Accessible* object : {&strip, &status}) {
+    EXPECT_NE(number(*object, &IAccessible::get_accState, CHILDID_SELF) & STATE_SYSTEM_INVISIBLE, 0);
+  }
+  // The veil tells its hint, and nothing else.
+  register_window_class({VEIL_CLASS, CS_HREDRAW | CS_VREDRAW, veil_proc, false, true});
+  const Accessible veil = accessible(CreateWindowExW(0, VEIL_CLASS, nullptr, WS_CHILD, 0, 0, 100, 100,
+                                                     GetParent(strip_), nullptr, GetModuleHandleW(nullptr), nullptr));
+  ASSERT_TRUE(veil);
+  EXPECT_EQ(name(veil, CHILDID_SELF), L"Click or press a key to show");
+  count = -1;
+  EXPECT_EQ(veil->get_accChildCount(&count), S_OK);
+  EXPECT_EQ(count, 0);
 }
 
 }  // namespace
