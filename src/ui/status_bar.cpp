@@ -35,7 +35,9 @@ class RichEditCaret final : public EditorCaretMetrics {
   std::int64_t line_index(std::int64_t line) override {
     return SendMessageW(editor_, EM_LINEINDEX, static_cast<WPARAM>(line), 0);
   }
-  std::int64_t caret_line_start() override { return SendMessageW(editor_, EM_LINEINDEX, static_cast<WPARAM>(-1), 0); }
+  std::int64_t caret_line_start() override {
+    return SendMessageW(editor_, EM_LINEINDEX, static_cast<WPARAM>(-1), 0);
+  }
 
  private:
   HWND editor_;
