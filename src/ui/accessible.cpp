@@ -103,14 +103,14 @@ class ViewAccessible final : public IAccessible {
   HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override {
     if (!parent) return E_INVALIDARG;
     *parent = nullptr;
-    if (!usable()) return RPC_E_WRONG_THREAD;
+    if (const HRESULT result = usable(); FAILED(result)) return result;
     return CreateStdAccessibleObject(window_, OBJID_WINDOW, IID_IDispatch, reinterpret_cast<void**>(parent));
   }
   HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) override {
     if (!count) return E_INVALIDARG;
     *count = 0;
     AccessView view;
-    if (!read(view)) return RPC_E_WRONG_THREAD;
+    if (const HRESULT result = read(view); FAILED(result)) return result;
     *count = static_cast<long>(view.children.size());
     return S_OK;
   }
@@ -179,7 +179,7 @@ class ViewAccessible final : public IAccessible {
     if (!selection) return E_INVALIDARG;
     VariantInit(selection);
     AccessView view;
-    if (!read(view)) return RPC_E_WRONG_THREAD;
+    if (const HRESULT result = read(view); FAILED(result)) return result;
     for (std::size_t i = 0; i < view.children.size(); ++i) {
       if (view.children[i].selected) {
         set_child(selection, static_cast<long>(i + 1));
@@ -233,7 +233,7 @@ class ViewAccessible final : public IAccessible {
     if (!hit) return E_INVALIDARG;
     VariantInit(hit);
     AccessView view;
-    if (!read(view)) return RPC_E_WRONG_THREAD;
+    if (const HRESULT result = read(view); FAILED(result)) return result;
     POINT at{x, y};
     RECT client{};
     GetClientRect(window_, &client);
@@ -261,19 +261,20 @@ class ViewAccessible final : public IAccessible {
   HRESULT STDMETHODCALLTYPE put_accValue(VARIANT, BSTR) override { return E_NOTIMPL; }
 
  private:
-  // Only on the window's own thread, and only while the window lives.
-  bool usable() const {
-    return IsWindow(window_) && GetWindowThreadProcessId(window_, nullptr) == GetCurrentThreadId();
+  // Only while the window lives, and only on its own thread.
+  HRESULT usable() const {
+    if (!IsWindow(window_)) return CO_E_OBJNOTCONNECTED;
+    return GetWindowThreadProcessId(window_, nullptr) == GetCurrentThreadId() ? S_OK : RPC_E_WRONG_THREAD;
   }
-  bool read(AccessView& view) const {
-    if (!usable()) return false;
-    view = describe_(window_);
-    return true;
+  HRESULT read(AccessView& view) const {
+    const HRESULT result = usable();
+    if (SUCCEEDED(result)) view = describe_(window_);
+    return result;
   }
   // The item a child id names: the object itself for CHILDID_SELF.
   HRESULT find(const VARIANT& child, AccessView& view, const AccessItem*& item) const {
     if (child.vt != VT_I4) return E_INVALIDARG;
-    if (!read(view)) return RPC_E_WRONG_THREAD;
+    if (const HRESULT result = read(view); FAILED(result)) return result;
     if (child.lVal == CHILDID_SELF) {
       item = &view.self;
       return S_OK;

@@ -135,6 +135,10 @@ TEST_F(Accessibility, TheStripNamesTheOpenTabsAndTheStatusBarItsTexts) {
   ASSERT_TRUE(status);
   EXPECT_EQ(number(status, &IAccessible::get_accRole, CHILDID_SELF), ROLE_SYSTEM_STATUSBAR);
   EXPECT_EQ(name(status, CHILDID_SELF), L"Ln 1, Col 1      100%      Windows (CRLF)      UTF-8");
+
+  // A reader may keep the object after the window is gone.
+  DestroyWindow(strip_);
+  EXPECT_EQ(strip->get_accChildCount(&count), CO_E_OBJNOTCONNECTED);
 }
 
 TEST_F(Accessibility, NothingIsToldOrDoneWhileTheTextIsCovered) {
