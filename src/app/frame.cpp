@@ -4,11 +4,13 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
 #include <wtsapi32.h>
 
 #include "app/frame.h"
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 #include "app/commands.h"
@@ -214,6 +216,36 @@ void refresh_frame_title() {
   SetWindowTextW(frame, to_wide(title).c_str());
 }
 
+// The paths of a drop from Explorer, read before the drop's memory is freed.
+std::vector<std::string> dropped_paths(HDROP drop) {
+  std::vector<std::string> paths;
+  const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT i = 0; i < count; ++i) {
+    const UINT length = DragQueryFileW(drop, i, nullptr, 0);
+    if (length == 0) continue;
+    std::wstring path(length + 1, L'\0');
+    const UINT copied = DragQueryFileW(drop, i, path.data(), length + 1);
+    path.resize(std::min(copied, length));
+    if (!path.empty()) paths.push_back(to_utf8(path));
+  }
+  return paths;
+}
+
+// Dropped files open as files named on the command line do. Not while the
+// text is covered: a tab opened then would come up under the veil, and the
+// person at the window may not be the one who covered it. A message box for
+// one file lets the user leave the window, so the cover is asked again
+// before each file.
+void open_dropped_files(HDROP drop) {
+  std::vector<std::string> paths;
+  if (!veiled()) paths = dropped_paths(drop);
+  DragFinish(drop);
+  for (const std::string& path : paths) {
+    if (veiled()) break;
+    open_path(path);
+  }
+}
+
 }  // namespace
 
 void install_frame_hooks() {
@@ -332,6 +364,9 @@ LRESULT CALLBACK frame_proc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
       return on_command(wparam, lparam);
     case WM_DPICHANGED:
       on_dpi_changed(window, lparam);
+      return 0;
+    case WM_DROPFILES:
+      open_dropped_files(reinterpret_cast<HDROP>(wparam));
       return 0;
     default:
       break;

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
 #include <wtsapi32.h>
 
 #include "app/startup.h"
@@ -183,6 +184,9 @@ int run_normal(const std::vector<std::wstring>& args) {
     return 1;
   }
   activate_tab(tab_titles().active);
+  // Files dropped from Explorer open in tabs, from now on (the frame's
+  // handler needs the tabs).
+  DragAcceptFiles(w.frame, TRUE);
 
   apply_keep_on_top();
   arm_idle_timer();

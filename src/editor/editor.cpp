@@ -34,6 +34,18 @@ std::vector<HWND> all_editors() {
   return state ? state->editors() : std::vector<HWND>{};
 }
 
+// The status bar counts display lines, so wrapping and a new font move the
+// caret's line and column without moving the caret.
+void repaint_status_bar() {
+  HWND status = nullptr;
+  {
+    auto state = app_state().borrow();
+    if (!state) return;
+    status = state->status_bar;
+  }
+  if (status) InvalidateRect(status, nullptr, FALSE);
+}
+
 }  // namespace
 
 HWND create_editor(HWND parent, HFONT font, bool word_wrap, std::int32_t zoom) {
@@ -77,6 +89,7 @@ void apply_editor_font(HFONT font) {
     SendMessageW(editor, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     apply_editor_colours(editor);
   }
+  repaint_status_bar();
   // `previous` is deleted here, after no editor uses it any more.
 }
 
@@ -109,4 +122,5 @@ void toggle_word_wrap() {
   }
   save_config(config);
   for (HWND editor : all_editors()) SendMessageW(editor, EM_SETTARGETDEVICE, 0, word_wrap_width(config.word_wrap));
+  repaint_status_bar();
 }

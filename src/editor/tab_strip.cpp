@@ -17,10 +17,15 @@
 
 #include "base/handles.h"
 #include "base/utf.h"
+#include "editor/strip_access.h"
 #include "editor/strip_layout.h"
+#include "editor/tab_model.h"
 #include "editor/tabs.h"
+#include "model/app_state.h"
 #include "model/frame_hooks.h"
+#include "model/veil_state.h"
 #include "store/session_store.h"
+#include "ui/accessible.h"
 #include "ui/command_ids.h"
 #include "ui/controls.h"
 #include "ui/theme.h"
@@ -287,6 +292,58 @@ void on_middle_down(HWND window, int x, int y) {
   }
 }
 
+// ---- Screen readers ----
+
+// A part used through a screen reader, posted by the strip to itself so that
+// what it does (a menu, a question) runs outside the reader's request.
+// wParam: the StripPart, lParam: the tab's index.
+constexpr UINT strip_act_message = WM_USER + 1;
+
+// Asked at any moment, also inside another handler: the tabs are read only
+// when nobody holds the state.
+StripAccess strip_access_now(HWND window) {
+  TabStripSnapshot snapshot;
+  {
+    auto state = app_state().try_borrow();
+    if (state) snapshot = snapshot_titles(state->tabs, state->active);
+  }
+  return strip_access(current_layout(window, snapshot.tabs.size()), snapshot, veiled());
+}
+
+AccessView describe_strip(HWND window) { return strip_access_now(window).view; }
+
+void act_through_reader(HWND window, std::size_t child) {
+  const StripAccess access = strip_access_now(window);
+  if (child >= access.targets.size()) return;
+  const StripHit target = access.targets[child];
+  PostMessageW(window, strip_act_message, static_cast<WPARAM>(target.part), static_cast<LPARAM>(target.index));
+}
+
+// The same as a click on that part; nothing while the text is covered (the
+// cover may have come after the request was posted).
+void on_reader_act(HWND window, StripPart part, std::size_t index) {
+  if (veiled()) return;
+  const bool tab_part = part == StripPart::Tab || part == StripPart::Close;
+  if (tab_part && index >= tab_count()) return;
+  switch (part) {
+    case StripPart::Menu:
+      show_main_menu();
+      break;
+    case StripPart::Tab:
+      activate_tab(index);
+      break;
+    case StripPart::Close:
+      close_tab(index);
+      refresh_hover(window);
+      break;
+    case StripPart::Plus:
+      post_command(window, CMD_NEW_TAB);
+      break;
+    case StripPart::None:
+      break;
+  }
+}
+
 }  // namespace
 
 LRESULT CALLBACK tab_strip_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept {
@@ -340,6 +397,11 @@ LRESULT CALLBACK tab_strip_proc(HWND window, UINT message, WPARAM wparam, LPARAM
       return 0;
     case WM_DPICHANGED_AFTERPARENT:
       repaint(window);
+      return 0;
+    case WM_GETOBJECT:
+      return answer_get_object(window, wparam, lparam, describe_strip, act_through_reader);
+    case strip_act_message:
+      on_reader_act(window, static_cast<StripPart>(wparam), static_cast<std::size_t>(lparam));
       return 0;
     default:
       return DefWindowProcW(window, message, wparam, lparam);

@@ -10,6 +10,7 @@
 
 #include <string>
 
+#include "base/handles.h"
 #include "base/secure_buffer.h"
 #include "editor/tab_model.h"
 #include "model/app_state.h"
@@ -38,6 +39,16 @@ class DialogResults {
   PRINTDLGW& dialog_;
 };
 
+// The Print dialog is modal, and the editor font can be replaced while it
+// is open (a move to a screen of another DPI deletes the old one): the job
+// prints with a font of its own, made before the dialog. Without an editor
+// font there is nothing to copy and the layout control takes its default.
+UniqueFont copy_of_font(HFONT font) {
+  LOGFONTW description{};
+  if (!font || GetObjectW(font, sizeof description, &description) != sizeof description) return UniqueFont();
+  return UniqueFont(CreateFontIndirectW(&description));
+}
+
 }  // namespace
 
 PRINTDLGW print_dialog_request(HWND owner, bool has_selection) {
@@ -65,16 +76,19 @@ PrintRequest print_request_from(const PRINTDLGW& answered, std::int64_t selectio
 }
 
 void print_document(HWND owner, std::string_view title, bool print_labels, std::string_view text, HFONT font,
-                    std::int64_t selection_start, std::int64_t selection_end) {
+                    std::int64_t selection_start, std::int64_t selection_end, const PrintSystem& system) {
+  const UniqueFont own_font = copy_of_font(font);
   PRINTDLGW dialog = print_dialog_request(owner, selection_start < selection_end);
-  const BOOL chosen = PrintDlgW(&dialog);
+  const BOOL chosen = system.choose ? system.choose(&dialog) : PrintDlgW(&dialog);
   const DialogResults release(dialog);
   if (!chosen || !dialog.hDC) return;
 
   PrinterTarget printer(dialog.hDC);
-  const PrintJob job{.title = title, .labels = print_labels, .text = text, .font = font};
-  const Result<std::uint32_t> printed = print_pages(
-      owner, job, print_request_from(dialog, selection_start, selection_end), printer_metrics(dialog.hDC), printer);
+  PrintTarget& target = system.target ? *system.target : printer;
+  const PrinterMetrics metrics = system.metrics ? system.metrics(dialog.hDC) : printer_metrics(dialog.hDC);
+  const PrintJob job{.title = title, .labels = print_labels, .text = text, .font = own_font.get()};
+  const Result<std::uint32_t> printed =
+      print_pages(owner, job, print_request_from(dialog, selection_start, selection_end), metrics, target);
   if (!printed) message_box(owner, false, printed.error(), {"OK"}, 0, 0);
 }
 

@@ -12,6 +12,7 @@
 #include "editor/strip_layout.h"
 #include "privacy/relock.h"
 #include "privacy/veil_layout.h"
+#include "ui/accessible.h"
 #include "ui/controls.h"
 #include "ui/dpi.h"
 #include "ui/theme.h"
@@ -89,6 +90,14 @@ bool key_reveals(WPARAM vk, bool system, const VeilParts& settings) {
   }
 }
 
+// A screen reader hears the hint and nothing else of the covered window.
+AccessView describe_veil(HWND) {
+  AccessView view;
+  view.self.role = AccessRole::Pane;
+  view.self.name = hint_for(veil_parts(true).reveal);
+  return view;
+}
+
 }  // namespace
 
 LRESULT CALLBACK veil_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept {
@@ -113,6 +122,8 @@ LRESULT CALLBACK veil_proc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
     case WM_LBUTTONDOWN:
       if (veil_parts().reveal != Reveal::Key) request_reveal(true);
       return 0;
+    case WM_GETOBJECT:
+      return answer_get_object(window, wparam, lparam, describe_veil);
     default:
       break;
   }

@@ -12,6 +12,8 @@
 #include "base/handles.h"
 #include "base/utf.h"
 #include "model/app_state.h"
+#include "model/veil_state.h"
+#include "ui/accessible.h"
 #include "ui/controls.h"
 #include "ui/dpi.h"
 #include "ui/status_text.h"
@@ -71,6 +73,20 @@ void draw(HDC dc, const std::string& text, RECT area, UINT flags) {
   DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &area, flags | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
 }
 
+// The right text has room between the left text's 170 units and the right
+// margin.
+bool right_text_fits(HWND window, std::uint32_t dpi) {
+  RECT client{};
+  GetClientRect(window, &client);
+  return scale_for_dpi(170, dpi) < client.right - scale_for_dpi(10, dpi);
+}
+
+AccessView describe_status(HWND window) {
+  // Covered, nothing is read at all: not even the caret's place.
+  if (veiled()) return status_access_view({}, false, true);
+  return status_access_view(current_texts(), right_text_fits(window, window_dpi(window)), false);
+}
+
 void on_paint(HWND window) {
   PaintDc paint(window);
   RECT client{};
@@ -104,6 +120,8 @@ LRESULT CALLBACK status_bar_proc(HWND window, UINT message, WPARAM wparam, LPARA
       return 0;
     case WM_ERASEBKGND:
       return 1;
+    case WM_GETOBJECT:
+      return answer_get_object(window, wparam, lparam, describe_status);
     default:
       return DefWindowProcW(window, message, wparam, lparam);
   }

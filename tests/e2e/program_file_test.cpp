@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -73,6 +74,14 @@ class CopiedProgram {
   CopiedProgram(const CopiedProgram&) = delete;
   CopiedProgram& operator=(const CopiedProgram&) = delete;
 
+  void command(WORD id) const { window(L"NimbolFrame").post(WM_COMMAND, id, 0); }
+  std::optional<DWORD> wait_exit() const {
+    if (WaitForSingleObject(process_, 15000) != WAIT_OBJECT_0) return std::nullopt;
+    DWORD code = 0;
+    GetExitCodeProcess(process_, &code);
+    return code;
+  }
+
   // A shown top-level window of the process with that class, or null.
   Window window(const wchar_t* class_name) const {
     struct Search {
@@ -98,16 +107,51 @@ class CopiedProgram {
   DWORD id_ = 0;
 };
 
+// Opens a window of the program and waits for it, then closes it the way
+// `close` says and waits until it is gone.
+void open_and_close(const CopiedProgram& program, WORD command, const wchar_t* class_name,
+                    const std::function<void(const Window&)>& close) {
+  program.command(command);
+  Window shown;
+  ASSERT_TRUE(eventually([&] { return static_cast<bool>(shown = program.window(class_name)); })) << class_name;
+  close(shown);
+  EXPECT_TRUE(eventually([&] { return !program.window(class_name); })) << class_name;
+}
+
 TEST(ProgramFile, ALibraryLyingBesideItIsNotLoaded) {
   TempDir folder;
-  // Not a library at all: loading it by its bare name would fail, and the
-  // editors would be missing.
-  write_file(folder / L"Msftedit.dll", "not the system's Rich Edit");
+  // Every library the program uses that Windows does not always take from
+  // its own folder, each as a file that is not a library at all: loading
+  // one by its bare name would stop the start, or fail or crash the window
+  // that needs it. Left out are the ones Wine's own libraries load from
+  // beside the program whatever the program does, which Windows does not:
+  // version.dll (user32) and msimg32.dll (the common controls' drawing).
+  const wchar_t* const planted[] = {L"Msftedit.dll", L"comctl32.dll", L"dwmapi.dll",  L"uxtheme.dll",
+                                    L"wtsapi32.dll", L"oleacc.dll",   L"crypt32.dll", L"bcrypt.dll",
+                                    L"winhttp.dll",  L"winspool.drv", L"netapi32.dll"};
+  for (const wchar_t* name : planted) write_file(folder / name, std::string(1024, 'x'));
   const CopiedProgram program(folder);
   Window frame;
   ASSERT_TRUE(eventually([&] { return static_cast<bool>(frame = program.window(L"NimbolFrame")); }));
-  EXPECT_TRUE(frame.child(L"RICHEDIT50W")) << "the system's Rich Edit gives the tab its editor";
+  const Window editor = frame.child(L"RICHEDIT50W");
+  EXPECT_TRUE(editor) << "the system's Rich Edit gives the tab its editor";
   EXPECT_EQ(frame.text(), L"Untitled - Nimbol");
+
+  // The windows that bring in the common controls, the theme library and
+  // the common dialogs.
+  open_and_close(program, 128 /* Privacy Settings */, L"NimbolSettingsWnd",
+                 [](const Window& settings) { settings.post(WM_CLOSE); });
+  open_and_close(program, 121 /* Font */, L"#32770", [](const Window& dialog) { dialog.post(WM_COMMAND, IDCANCEL); });
+  editor.post(WM_CHAR, 'x');
+  ASSERT_TRUE(eventually([&] { return editor.send(WM_GETTEXTLENGTH) == 1; }));
+  open_and_close(program, 104 /* Close Tab: save the change? */, L"NimbolMessageWnd", [](const Window& box) {
+    Window cancel;
+    ASSERT_TRUE(eventually([&] { return static_cast<bool>(cancel = box.child_with_text(L"Cancel")); }));
+    cancel.post(BM_CLICK);
+  });
+
+  frame.post(WM_CLOSE);
+  EXPECT_EQ(program.wait_exit(), 0u) << "ended normally";
 }
 
 }  // namespace

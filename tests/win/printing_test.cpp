@@ -62,6 +62,8 @@ struct LayoutSeen {
   HWND parent;
   COLORREF text_colour;
   std::wstring text;
+  std::wstring face;
+  LONG height;  // twips
 };
 
 struct StandIn {
@@ -91,8 +93,12 @@ LRESULT format_page(HWND control, bool render, const FORMATRANGE& request) {
     CHARFORMATW format{};
     format.cbSize = sizeof format;
     SendMessageW(control, EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
-    stand_in->layout =
-        LayoutSeen{IsWindowVisible(control) != FALSE, GetParent(control), format.crTextColor, control_text(control)};
+    stand_in->layout = LayoutSeen{IsWindowVisible(control) != FALSE,
+                                  GetParent(control),
+                                  format.crTextColor,
+                                  control_text(control),
+                                  format.szFaceName,
+                                  format.yHeight};
   }
   stand_in->calls.push_back({render, request.hdc, request.hdcTarget, request.rc, request.rcPage, request.chrg});
   const std::wstring text = control_text(control);
@@ -404,6 +410,37 @@ TEST_F(Printing, TheDialogOffersTheSelectionOnlyWhenThereIsOne) {
     answered.nToPage = 7;
     EXPECT_EQ(print_plan(print_request_from(answered, 120, 300), 500), c.plan) << c.flags;
   }
+}
+
+// The Print dialog as the test answers it: "Print" with all pages, after
+// the editor font was replaced under it when `replaced_font` is set (the
+// frame does that on a DPI change, deleting the old font).
+UniqueFont* replaced_font = nullptr;
+BOOL choose_all_pages(PRINTDLGW* dialog) {
+  if (replaced_font) replaced_font->reset(create_editor_font("Courier New", 20, 144));
+  dialog->hDC = CreateCompatibleDC(nullptr);
+  return TRUE;
+}
+PrinterMetrics a4_at_96(HDC) { return a4_96; }
+
+TEST_F(Printing, TheEditorFontReplacedDuringTheDialogDoesNotChangeThePrint) {
+  std::optional<LayoutSeen> seen[2];
+  for (bool replace : {false, true}) {
+    StandIn layout;
+    stand_in = &layout;
+    replaced_font = replace ? &font_ : nullptr;
+    MetafilePrinter printer;
+    print_document(owner_, "font.txt", false, "text", font_.get(), 0, 0,
+                   {.choose = choose_all_pages, .metrics = a4_at_96, .target = &printer});
+    replaced_font = nullptr;
+    stand_in = nullptr;
+    EXPECT_EQ(printer.pages.size(), 1u);
+    seen[replace] = layout.layout;
+  }
+  ASSERT_TRUE(seen[0] && seen[1]);
+  EXPECT_EQ(seen[0]->face, L"Liberation Mono");
+  EXPECT_EQ(seen[1]->face, seen[0]->face) << "printed in the font the command was given";
+  EXPECT_EQ(seen[1]->height, seen[0]->height);
 }
 
 }  // namespace
