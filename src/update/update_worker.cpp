@@ -1,7 +1,8 @@
 // The one piece of the program that uses the network. It sends a plain GET
-// without parameters, cookies or body, follows no redirect, and reads at
-// most a quarter megabyte. The worker touches no window and no state of the
-// GUI thread: it writes one registry value, fills the slot and posts.
+// without parameters, cookies or body, follows no redirect, reads at most a
+// quarter megabyte and gives up after a minute. The worker touches no window
+// and no state of the GUI thread: it writes one registry value, fills the
+// slot and posts.
 
 #include <windows.h>
 
