@@ -14,6 +14,7 @@ every connection, so a test can also tell that none was made.
 FOLDER/answer        first line: a status code, optionally followed by
                      "hold" (wait for FOLDER/release before answering),
                      "trickle" (send the body one byte every half second),
+                     "tricklehead" (the headers too),
                      "untrusted" (present a certificate for the host from an
                      authority nobody trusts) or "otherhost" (a certificate
                      from the trusted authority, for another host name); or
@@ -142,13 +143,12 @@ class Server:
             moved = "Location: https://%s/updates/moved.json\r\n" % self.host if 300 <= code < 400 else ""
             reply = ("HTTP/1.1 %d %s\r\nContent-Type: application/json\r\nContent-Length: %d\r\n%s"
                      "Connection: close\r\n\r\n" % (code, REASONS.get(code, "Status"), len(body), moved))
-            if "trickle" not in words:
-                tls.sendall(reply.encode() + body)
-                return
-            tls.sendall(reply.encode())
-            for i in range(len(body)):
+            whole = reply.encode() + body
+            slow = len(reply) if "trickle" in words else 0 if "tricklehead" in words else len(whole)
+            tls.sendall(whole[:slow])
+            for i in range(slow, len(whole)):
                 time.sleep(TRICKLE_SECONDS)
-                tls.sendall(body[i:i + 1])
+                tls.sendall(whole[i:i + 1])
 
     def guarded(self, client):
         try:

@@ -431,19 +431,25 @@ TEST_F(UpdateCheck, ACertificateTheSystemWouldNotAcceptEndsAsUnreachable) {
 // within a read's own time-out, so only the limit on the whole check ends it.
 TEST_F(UpdateCheck, AServerThatTricklesItsAnswerCannotKeepACheckAlive) {
   const std::string list = R"({"product":"nimbol","builds":[]})";
-  server().answer("200 trickle", list);
-  const UpdateOutcome outcome = check_for_updates(std::chrono::seconds(4));
-  ASSERT_EQ(server().log().size(), 1u) << "the request was made";
-  // A time-out: the check's own, or that of the read it cut short (Wine's
-  // WinHTTP reports the socket's).
-  ASSERT_TRUE(std::holds_alternative<Unreachable>(outcome));
-  const std::uint32_t error = std::get<Unreachable>(outcome).error;
-  EXPECT_TRUE(error == static_cast<std::uint32_t>(HRESULT_FROM_WIN32(ERROR_WINHTTP_TIMEOUT)) ||
-              error == static_cast<std::uint32_t>(HRESULT_FROM_WIN32(WSAETIMEDOUT)))
-      << std::hex << error;
-  EXPECT_EQ(updates_view({.last = outcome}, host).state_text,
-            "The update check failed: " + host + " could not be reached.");
-  EXPECT_EQ(update_value(L"UpdateChecked"), std::nullopt);
+  for (const char* answer : {"200 trickle", "200 tricklehead"}) {
+    SCOPED_TRACE(answer);
+    server().clear_log();
+    server().answer(answer, list);
+    const UpdateOutcome outcome = check_for_updates(std::chrono::seconds(4));
+    // A time-out: the check's own, or that of the read it cut short (Wine's
+    // WinHTTP reports the socket's).
+    ASSERT_TRUE(std::holds_alternative<Unreachable>(outcome));
+    const std::uint32_t error = std::get<Unreachable>(outcome).error;
+    EXPECT_TRUE(error == static_cast<std::uint32_t>(HRESULT_FROM_WIN32(ERROR_WINHTTP_TIMEOUT)) ||
+                error == static_cast<std::uint32_t>(HRESULT_FROM_WIN32(WSAETIMEDOUT)))
+        << std::hex << error;
+    EXPECT_EQ(updates_view({.last = outcome}, host).state_text,
+              "The update check failed: " + host + " could not be reached.");
+    EXPECT_EQ(update_value(L"UpdateChecked"), std::nullopt);
+    const std::vector<std::string> log = server().log();
+    EXPECT_EQ(std::count_if(log.begin(), log.end(), [](const std::string& l) { return l.starts_with("GET "); }), 1)
+        << "the request was made";
+  }
 
   // Sent at once, the same answer is read in full.
   server().answer("200", list);
