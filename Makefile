@@ -16,10 +16,14 @@ test: setup
 bench: setup
 	@bash scripts/bench.sh
 
-# The program users download, with its SHA-256: dist/nimbol.exe and
-# dist/nimbol.exe.sha256.
+# The program users download, with its SHA-256 (dist/nimbol.exe and
+# dist/nimbol.exe.sha256), and the kit to relink it with a changed LGPL
+# library (dist/nimbol-relink.zip and its .sha256). Signed with Authenticode
+# when given a certificate: make dist SIGN_PFX=cert.pfx
+# SIGN_PASSWORD_FILE=password.txt [SIGN_TIMESTAMP=url].
 dist: setup
-	@bash scripts/dist.sh
+	@SIGN_PFX="$(SIGN_PFX)" SIGN_PASSWORD_FILE="$(SIGN_PASSWORD_FILE)" SIGN_TIMESTAMP="$(SIGN_TIMESTAMP)" \
+		bash scripts/dist.sh
 
 # Every fuzz target for RUNS executions each (not part of test: it takes
 # hours, not seconds). TARGETS picks some of them; MAX_SECONDS caps each.

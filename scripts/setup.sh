@@ -15,6 +15,9 @@ packages=(
   # The update test's stand-in server makes its certificates with openssl;
   # the Windows tests run in a private network (scripts/private-net.sh).
   openssl iproute2
+  # make dist: the relink kit is a zip file (checked by unpacking it), and
+  # the program is signed with osslsigncode when a certificate is given.
+  zip unzip osslsigncode
 )
 
 missing=()

@@ -77,14 +77,19 @@ void open_address(HWND window, const std::string& address) {
   ShellExecuteW(window, L"open", to_wide(address).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-void on_dpi_changed(HWND window, const RECT& suggested) {
+// The icon is loaded again at the new size, not stretched from the old
+// one: an icon drawn for 32 pixels looks blurred at 48.
+void on_dpi_changed(HWND window, std::uint32_t dpi, const RECT& suggested) {
   if (!about) return;
   apply_dpi_change(window, suggested, about->layout.controls, about->controls);
-  const std::uint32_t dpi = window_dpi(window);
   const int at = scale_for_dpi(ABOUT_ICON_MARGIN, dpi);
   const int side = scale_for_dpi(ABOUT_ICON_SIZE, dpi);
-  if (about->icon_control)
-    SetWindowPos(about->icon_control, nullptr, at, at, side, side, SWP_NOZORDER | SWP_NOACTIVATE);
+  if (!about->icon_control) return;
+  SetWindowPos(about->icon_control, nullptr, at, at, side, side, SWP_NOZORDER | SWP_NOACTIVATE);
+  // The control lets go of the old icon before its owner destroys it.
+  auto icon = std::make_unique<DialogIcon>(true, side);
+  SendMessageW(about->icon_control, STM_SETICON, reinterpret_cast<WPARAM>(icon->get()), 0);
+  about->icon = std::move(icon);
 }
 
 LRESULT CALLBACK about_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept {
@@ -114,7 +119,7 @@ LRESULT CALLBACK about_proc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
       }
       break;
     case WM_DPICHANGED:
-      on_dpi_changed(window, *reinterpret_cast<const RECT*>(lparam));
+      on_dpi_changed(window, HIWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
       return 0;
     case DM_GETDEFID:
       return MAKELRESULT(ABOUT_OK_ID, DC_HASDEFID);

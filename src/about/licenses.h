@@ -8,13 +8,16 @@
 
 struct LicensedComponent {
   std::string_view name;     // as the viewer's list names it
-  std::string_view version;  // of the Debian package the build links
+  std::string_view version;  // as the library's headers state it
   std::string_view license;  // in a few words
   std::string_view notice;   // file in the licenses folder: copyright and licence notices
 };
 
 // Every component the static link of nimbol.exe takes code from.
 std::span<const LicensedComponent> licensed_components();
+
+// Where the kit to relink the program with a changed LGPL library is.
+std::string relinking_note();
 
 // The viewer's text: the list of components, each one's notices, then the
 // full texts of the licences they refer to; lines end in CR LF, as the

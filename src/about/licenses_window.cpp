@@ -72,6 +72,11 @@ void open_licenses_window(HWND owner) {
   viewer = std::move(state);
   window_slots().licenses_window = window;
   viewer->controls = create_controls(window, viewer->layout.controls);
+  // The text is what the window is for: Tab reaches it, so that the keys
+  // that scroll and select it are not for mouse users only.
+  if (HWND text = GetDlgItem(window, LICENSES_TEXT_ID)) {
+    SetWindowLongPtrW(text, GWL_STYLE, GetWindowLongPtrW(text, GWL_STYLE) | WS_TABSTOP);
+  }
   ShowWindow(window, SW_SHOW);
   SetForegroundWindow(window);
   // The list of components, not the end of the text, comes first.

@@ -99,8 +99,12 @@ Result<void> seal_into(std::vector<std::uint8_t>& out, std::span<const std::uint
   }
   // Slice by slice, each made room for and encrypted into while that room
   // is still in the cache: a tab of many megabytes is not first zeroed
-  // whole in memory and then written over.
-  constexpr std::size_t slice = 8 * 1024;
+  // whole in memory and then written over. At 4 KiB the slice of plaintext,
+  // the zeroed room and GCM's hashing of what it wrote all stay in the
+  // first-level cache, which made sealing measurably faster than with 8 KiB
+  // or more; it is then about as fast as one libgcrypt call over the whole
+  // text, which hashes the text only after encrypting all of it.
+  constexpr std::size_t slice = 4 * 1024;
   const std::size_t body = start + nonce_size;
   std::size_t done = 0;
   do {

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <mutex>
 #include <optional>
 
@@ -38,6 +39,19 @@ UpdateHandOver& update_hand_over();
 // that cannot be started is reported through the slot like any failure.
 void start_update_worker(HWND frame);
 
-// The worker's body: fetches and reads the list of versions, writes the
-// day of a successful check, and hands the outcome over.
+// The longest a whole check may take, from its start to its outcome. Each
+// step of the exchange has its own time-out as well, but those restart with
+// every byte, so a server that sends one now and then could otherwise keep
+// "Checking for updates..." up for days, and with it the hourly check and
+// "Check Now" locked out. A quarter megabyte needs a small part of this.
+inline constexpr std::chrono::seconds UPDATE_CHECK_DEADLINE{60};
+
+// One check within `deadline`: fetches and reads the list of versions and
+// writes the day of a successful check. A check still under way when the
+// deadline passes ends as unreachable (a time-out), and whatever its
+// exchange brings later is dropped unread.
+UpdateOutcome check_for_updates(std::chrono::milliseconds deadline);
+
+// The worker's body: check_for_updates within UPDATE_CHECK_DEADLINE, then
+// hands the outcome over.
 void run_update_check(HWND frame);

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <optional>
 #include <set>
@@ -134,6 +135,20 @@ std::optional<std::string> component_of(const std::string& archive, const std::s
       {"crt2.o", "mingw-w64 runtime"},
       {"crt2u.o", "mingw-w64 runtime"},
   };
+  // Members of libstdc++ whose code comes under a notice of its own rather
+  // than the GCC runtime's: the demangler is libiberty's, and the
+  // floating-point conversions of newer releases are built on Ryu and on
+  // fast_float.
+  static const std::map<std::string, std::string> own_notice_in_libstdcxx = {
+      {"cp-demangle.o", "GCC C++ demangler (libiberty)"},
+      {"floating_to_chars.o", "Ryu"},
+      {"floating_from_chars.o", "fast_float"},
+  };
+  if (archive == "libstdc++.a") {
+    if (auto found = own_notice_in_libstdcxx.find(member); found != own_notice_in_libstdcxx.end()) {
+      return found->second;
+    }
+  }
   if (auto found = by_file.find(archive); found != by_file.end()) return found->second;
   if (archive.ends_with(".a") && mingw_w64_member(archive, member)) return "mingw-w64 runtime";
   // The delay-import libraries the build makes with dlltool from the
@@ -144,7 +159,8 @@ std::optional<std::string> component_of(const std::string& archive, const std::s
 
 struct LinkedCode {
   std::set<std::string> components;
-  std::vector<std::string> unknown;  // archive(member) or object file
+  std::vector<std::string> unknown;             // archive(member) or object file
+  std::map<std::string, std::string> archives;  // by file name: the path the link took it from
 };
 
 LinkedCode read_link_map(const std::string& map) {
@@ -170,6 +186,7 @@ LinkedCode read_link_map(const std::string& map) {
       const std::size_t close = line.find(')', open);
       if (open != std::string::npos && close != std::string::npos) {
         const std::string archive = base_name(line.substr(0, open + 2));
+        out.archives[archive] = line.substr(0, open + 2);
         take(archive, line.substr(open + 3, close - open - 3), line.substr(0, close + 1));
       }
     }
@@ -184,16 +201,68 @@ LinkedCode read_link_map(const std::string& map) {
   return out;
 }
 
-std::set<std::string> listed_components(const std::wstring& text) {
-  std::set<std::string> out;
+// The viewer's list: each component with the version it shows.
+std::map<std::string, std::string> listed_versions(const std::wstring& text) {
+  std::map<std::string, std::string> out;
   std::wistringstream lines(text);
   std::wstring line;
   while (std::getline(lines, line)) {
     if (line.starts_with(L"========")) break;  // the notices begin
     if (!line.starts_with(L"- ")) continue;
-    out.insert(utf8(line.substr(2, line.find(L" (version ") - 2)));
+    const std::size_t version = line.find(L" (version ");
+    const std::size_t end = line.find(L"): ", version);
+    if (version == std::wstring::npos || end == std::wstring::npos) continue;
+    out[utf8(line.substr(2, version - 2))] = utf8(line.substr(version + 10, end - version - 10));
   }
   return out;
+}
+
+std::set<std::string> listed_components(const std::wstring& text) {
+  std::set<std::string> out;
+  for (const auto& [name, version] : listed_versions(text)) out.insert(name);
+  return out;
+}
+
+// A file of the Linux side, by its path in the link map (Wine's drive Z:).
+std::optional<std::string> linux_file(std::string path) {
+  std::replace(path.begin(), path.end(), '/', '\\');
+  return read_file(L"Z:" + wide(path));
+}
+
+// "This is Libgcrypt 1.10.1 - ...": the version an archive states of itself.
+std::string stated_version(const std::string& bytes, const std::string& intro) {
+  const std::size_t at = bytes.find(intro);
+  if (at == std::string::npos) return "(not stated)";
+  const std::size_t from = at + intro.size();
+  return bytes.substr(from, bytes.find(' ', from) - from);
+}
+
+TEST(About, TheLinkMapIsReadPieceByPieceUnderEachPiecesOwnLicence) {
+  const struct {
+    const char* line;
+    const char* component;  // nullptr: unknown
+  } rows[] = {
+      {"/usr/lib/gcc/x86_64-w64-mingw32/12-posix/libstdc++.a(eh_throw.o)", "GCC runtime libraries"},
+      {"/usr/lib/gcc/x86_64-w64-mingw32/12-posix/libstdc++.a(cp-demangle.o)", "GCC C++ demangler (libiberty)"},
+      {"/usr/lib/gcc/x86_64-w64-mingw32/13-posix/libstdc++.a(floating_from_chars.o)", "fast_float"},
+      {"/usr/lib/gcc/x86_64-w64-mingw32/13-posix/libstdc++.a(floating_to_chars.o)", "Ryu"},
+      {"/usr/x86_64-w64-mingw32/lib/libgcrypt.a(libgcrypt_la-cipher.o)", "libgcrypt"},
+      {"/usr/x86_64-w64-mingw32/lib/libgpg-error.a(libgpg_error_la-init.o)", "libgpg-error"},
+      {"/usr/x86_64-w64-mingw32/lib/libkernel32.a(libkernel32s00123.o)", "mingw-w64 runtime"},
+      {"/usr/x86_64-w64-mingw32/lib/libz.a(deflate.o)", nullptr},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.line);
+    const LinkedCode linked = read_link_map(std::string("Archive member included to satisfy reference by file\n\n") +
+                                            row.line + "\n                              main.o (symbol)\n");
+    if (row.component) {
+      EXPECT_EQ(linked.components, std::set<std::string>{row.component});
+      EXPECT_TRUE(linked.unknown.empty());
+    } else {
+      EXPECT_TRUE(linked.components.empty());
+      EXPECT_EQ(linked.unknown.size(), 1u);
+    }
+  }
 }
 
 TEST(About, TheViewerListsEveryLibraryTheLinkOfTheProgramTakesCodeFrom) {
@@ -214,6 +283,32 @@ TEST(About, TheViewerListsEveryLibraryTheLinkOfTheProgramTakesCodeFrom) {
   ASSERT_TRUE(text);
   const std::wstring shown = whole_text(text);
   EXPECT_EQ(listed_components(shown), linked.components);
+
+  // The versions shown are those of the archives the link took.
+  const std::map<std::string, std::string> versions = listed_versions(shown);
+  auto shown_version = [&](const std::string& name) {
+    const auto found = versions.find(name);
+    return found == versions.end() ? std::string("(not listed)") : found->second;
+  };
+  const struct {
+    const char* component;
+    const char* archive;
+    const char* intro;
+  } stated[] = {{"libgcrypt", "libgcrypt.a", "This is Libgcrypt "},
+                {"libgpg-error", "libgpg-error.a", "This is Libgpg-error "}};
+  for (const auto& s : stated) {
+    ASSERT_TRUE(linked.archives.contains(s.archive)) << s.archive;
+    const std::optional<std::string> bytes = linux_file(linked.archives.at(s.archive));
+    ASSERT_TRUE(bytes.has_value()) << linked.archives.at(s.archive);
+    EXPECT_EQ(shown_version(s.component), stated_version(*bytes, s.intro)) << s.component;
+  }
+  // GCC keeps its runtime in a folder named by its major version.
+  ASSERT_TRUE(linked.archives.contains("libstdc++.a"));
+  const std::string libstdcxx = linked.archives.at("libstdc++.a");
+  const std::string gcc_folder = base_name(libstdcxx.substr(0, libstdcxx.find_last_of('/')));
+  const std::string gcc_major = gcc_folder.substr(0, gcc_folder.find_first_not_of("0123456789"));
+  EXPECT_TRUE(shown_version("GCC runtime libraries").starts_with(gcc_major + " ")) << gcc_folder;
+  EXPECT_NE(shown.find(L"nimbol-relink.zip"), std::wstring::npos) << "the viewer says where the relink kit is";
   EXPECT_NE(shown.find(L"GCC RUNTIME LIBRARY EXCEPTION"), std::wstring::npos);
   EXPECT_NE(shown.find(L"GNU LESSER GENERAL PUBLIC LICENSE"), std::wstring::npos);
 }

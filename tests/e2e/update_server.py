@@ -12,7 +12,12 @@ every connection, so a test can also tell that none was made.
     update_server.py FOLDER HOST PORT
 
 FOLDER/answer        first line: a status code, optionally followed by
-                     "hold" (wait for FOLDER/release before answering), or
+                     "hold" (wait for FOLDER/release before answering),
+                     "trickle" (send the body one byte every half second),
+                     "tricklehead" (the headers too),
+                     "untrusted" (present a certificate for the host from an
+                     authority nobody trusts) or "otherhost" (a certificate
+                     from the trusted authority, for another host name); or
                      "refuse" (stop listening, as an unreachable host);
                      the rest of the file is the body
 FOLDER/state         "listening" or "refusing", once that holds
@@ -31,6 +36,8 @@ import threading
 import time
 
 MAX_LIFETIME = 900  # seconds: a test that died never leaves a server behind for long
+TRICKLE_SECONDS = 0.5  # far below any one read's time-out: only a limit on the whole exchange ends it
+OTHER_HOST = "other-host.invalid"
 REASONS = {200: "OK", 301: "Moved Permanently", 404: "Not Found"}
 
 
@@ -39,15 +46,25 @@ def make_certificates(folder, host):
         subprocess.run(["openssl", *args], cwd=folder, check=True, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL)
 
-    openssl("req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", "ca.key", "-out", "ca.pem", "-days", "2",
-            "-subj", "/CN=Nimbol Test Authority", "-addext", "basicConstraints=critical,CA:TRUE",
-            "-addext", "keyUsage=critical,keyCertSign,cRLSign")
-    openssl("req", "-newkey", "rsa:2048", "-nodes", "-keyout", "server.key", "-out", "server.csr",
-            "-subj", "/CN=" + host)
-    with open(os.path.join(folder, "server.ext"), "w") as ext:
-        ext.write("subjectAltName=DNS:%s\nextendedKeyUsage=serverAuth\nbasicConstraints=CA:FALSE\n" % host)
-    openssl("x509", "-req", "-in", "server.csr", "-CA", "ca.pem", "-CAkey", "ca.key", "-CAcreateserial",
-            "-out", "server.pem", "-days", "2", "-extfile", "server.ext")
+    def authority(name, subject):
+        openssl("req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", name + ".key", "-out", name + ".pem",
+                "-days", "2", "-subj", "/CN=" + subject, "-addext", "basicConstraints=critical,CA:TRUE",
+                "-addext", "keyUsage=critical,keyCertSign,cRLSign")
+
+    def server(name, authority_name, server_host):
+        openssl("req", "-newkey", "rsa:2048", "-nodes", "-keyout", name + ".key", "-out", name + ".csr",
+                "-subj", "/CN=" + server_host)
+        with open(os.path.join(folder, name + ".ext"), "w") as ext:
+            ext.write("subjectAltName=DNS:%s\nextendedKeyUsage=serverAuth\nbasicConstraints=CA:FALSE\n" % server_host)
+        openssl("x509", "-req", "-in", name + ".csr", "-CA", authority_name + ".pem", "-CAkey", authority_name + ".key",
+                "-CAcreateserial", "-out", name + ".pem", "-days", "2", "-extfile", name + ".ext")
+
+    authority("ca", "Nimbol Test Authority")
+    server("server", "ca", host)
+    # The same name and key usage as the trusted one: only its trust differs.
+    authority("other-ca", "Nimbol Test Authority")
+    server("server-untrusted", "other-ca", host)
+    server("server-otherhost", "ca", OTHER_HOST)
     openssl("x509", "-in", "ca.pem", "-outform", "der", "-out", "ca.der")
 
 
@@ -63,8 +80,10 @@ class Server:
         self.host = host
         self.port = port
         self.log_lock = threading.Lock()
-        self.tls = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
-        self.tls.load_cert_chain(self.path("server.pem"), self.path("server.key"))
+        self.tls = {}
+        for kind, name in (("", "server"), ("untrusted", "server-untrusted"), ("otherhost", "server-otherhost")):
+            self.tls[kind] = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+            self.tls[kind].load_cert_chain(self.path(name + ".pem"), self.path(name + ".key"))
 
     def path(self, name):
         return os.path.join(self.folder, name)
@@ -100,8 +119,15 @@ class Server:
             time.sleep(0.02)
         os.remove(release)
 
+    def context_for(self, words):
+        for kind in ("untrusted", "otherhost"):
+            if kind in words:
+                return self.tls[kind]
+        return self.tls[""]
+
     def serve(self, client):
-        with client, self.tls.wrap_socket(client, server_side=True) as tls:
+        context = self.context_for(self.answer()[0])
+        with client, context.wrap_socket(client, server_side=True) as tls:
             head = self.read_head(tls)
             if head is None:
                 self.log("connection without a request")
@@ -117,7 +143,12 @@ class Server:
             moved = "Location: https://%s/updates/moved.json\r\n" % self.host if 300 <= code < 400 else ""
             reply = ("HTTP/1.1 %d %s\r\nContent-Type: application/json\r\nContent-Length: %d\r\n%s"
                      "Connection: close\r\n\r\n" % (code, REASONS.get(code, "Status"), len(body), moved))
-            tls.sendall(reply.encode() + body)
+            whole = reply.encode() + body
+            slow = len(reply) if "trickle" in words else 0 if "tricklehead" in words else len(whole)
+            tls.sendall(whole[:slow])
+            for i in range(slow, len(whole)):
+                time.sleep(TRICKLE_SECONDS)
+                tls.sendall(whole[i:i + 1])
 
     def guarded(self, client):
         try:

@@ -8,18 +8,23 @@
 #include <windows.h>
 
 #include <wincrypt.h>
+#include <winhttp.h>
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <memory>
 #include <sstream>
+#include <variant>
 
 #include "app/frame_messages.h"
 #include "e2e/driver.h"
 #include "model/maker_site.h"
+#include "update/update_text.h"
+#include "update/update_worker.h"
 
 namespace {
 
@@ -383,6 +388,73 @@ TEST_F(UpdateCheck, TheFirstStartAsksAndOnlyYesChecksByItself) {
     again.choose(asked, L"No");
     EXPECT_TRUE(eventually([&] { return update_value(L"UpdateCheck") == L"off"; }));
   }
+}
+
+TEST_F(UpdateCheck, ACertificateTheSystemWouldNotAcceptEndsAsUnreachable) {
+  App app;
+  app.command(CMD_UPDATES);
+  const Window window = app.wait_for_window(L"NimbolUpdatesWnd");
+  ASSERT_TRUE(window);
+  const HWND check_now = window.child_with_text(L"Check Now").hwnd();
+  const std::wstring unreachable = L"The update check failed: " + wide(host) + L" could not be reached.";
+  const struct {
+    const char* what;
+    const char* answer;
+  } rows[] = {
+      {"from an authority this computer does not trust", "200 untrusted"},
+      {"for another host name", "200 otherhost"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    // The list itself is valid: only the certificate stands in its way.
+    server().answer(row.answer, shipped_list());
+    const std::size_t before = server().log().size();
+    app.choose(window, L"Check Now");
+    ASSERT_TRUE(app.sync());
+    // The server was reached, and the program went no further than the
+    // handshake: no request was sent over the connection.
+    ASSERT_TRUE(eventually([&] { return server().log().size() > before; }));
+    EXPECT_FALSE(server().log().back().starts_with("GET ")) << server().log().back();
+    // "Check Now" is off from the click until the result is shown.
+    EXPECT_TRUE(eventually([&] { return IsWindowEnabled(check_now) && state_text(window) == unreachable; }))
+        << utf8(state_text(window));
+    EXPECT_EQ(update_value(L"UpdateChecked"), std::nullopt);
+  }
+  // The same server with its own certificate is accepted.
+  server().answer("200", shipped_list());
+  app.choose(window, L"Check Now");
+  EXPECT_TRUE(eventually([&] { return state_text(window) == L"Nimbol is up to date." + last_check_line(); }));
+}
+
+// The worker's body in this process, held to a few seconds instead of a
+// minute: the server sends the list one byte every half second, each far
+// within a read's own time-out, so only the limit on the whole check ends it.
+TEST_F(UpdateCheck, AServerThatTricklesItsAnswerCannotKeepACheckAlive) {
+  const std::string list = R"({"product":"nimbol","builds":[]})";
+  for (const char* answer : {"200 trickle", "200 tricklehead"}) {
+    SCOPED_TRACE(answer);
+    server().clear_log();
+    server().answer(answer, list);
+    const UpdateOutcome outcome = check_for_updates(std::chrono::seconds(4));
+    // A time-out: the check's own, or that of the read it cut short (Wine's
+    // WinHTTP reports the socket's).
+    ASSERT_TRUE(std::holds_alternative<Unreachable>(outcome));
+    const std::uint32_t error = std::get<Unreachable>(outcome).error;
+    EXPECT_TRUE(error == static_cast<std::uint32_t>(HRESULT_FROM_WIN32(ERROR_WINHTTP_TIMEOUT)) ||
+                error == static_cast<std::uint32_t>(HRESULT_FROM_WIN32(WSAETIMEDOUT)))
+        << std::hex << error;
+    EXPECT_EQ(updates_view({.last = outcome}, host).state_text,
+              "The update check failed: " + host + " could not be reached.");
+    EXPECT_EQ(update_value(L"UpdateChecked"), std::nullopt);
+    const std::vector<std::string> log = server().log();
+    EXPECT_EQ(std::count_if(log.begin(), log.end(), [](const std::string& l) { return l.starts_with("GET "); }), 1)
+        << "the request was made";
+  }
+
+  // Sent at once, the same answer is read in full.
+  server().answer("200", list);
+  EXPECT_EQ(check_for_updates(std::chrono::seconds(20)), UpdateOutcome{UpToDate{}});
+  EXPECT_EQ(update_value(L"UpdateChecked"), wide(today()));
 }
 
 }  // namespace

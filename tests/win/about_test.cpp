@@ -133,6 +133,33 @@ TEST_F(AboutWindow, ADpiChangeMovesTheWindowAndLaysTheControlsOutAgain) {
   EXPECT_TRUE(EqualRect(&again, &placed)) << "the OK button is back in its place";
 }
 
+// The width in pixels of the icon an icon control shows.
+int shown_icon_width(HWND control) {
+  const auto icon = reinterpret_cast<HICON>(SendMessageW(control, STM_GETICON, 0, 0));
+  ICONINFO info{};
+  if (!icon || !GetIconInfo(icon, &info)) return 0;
+  BITMAP bitmap{};
+  GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
+  if (info.hbmColor) DeleteObject(info.hbmColor);
+  if (info.hbmMask) DeleteObject(info.hbmMask);
+  return bitmap.bmWidth;
+}
+
+TEST_F(AboutWindow, ADpiChangeLoadsTheIconAgainAtItsNewSize) {
+  HWND about = open();
+  ASSERT_NE(about, nullptr);
+  const HWND icon = children_of(about).back();
+  const std::uint32_t dpi = window_dpi(about);
+  ASSERT_EQ(shown_icon_width(icon), scale_for_dpi(32, dpi));
+  // Another DPI than the window's own, so that the sizes differ.
+  const std::uint32_t other = dpi == 144 ? 192 : 144;
+  RECT suggested{0, 0, 900, 1200};
+  SendMessageW(about, WM_DPICHANGED, MAKEWPARAM(other, other), reinterpret_cast<LPARAM>(&suggested));
+  EXPECT_EQ(shown_icon_width(icon), scale_for_dpi(32, other));
+  EXPECT_TRUE(at(
+      icon, {scale_for_dpi(12, other), scale_for_dpi(12, other), scale_for_dpi(32, other), scale_for_dpi(32, other)}));
+}
+
 TEST_F(AboutWindow, OneWindowAndOneLicencesViewerAtATime) {
   HWND about = open();
   ASSERT_NE(about, nullptr);
@@ -165,6 +192,11 @@ TEST_F(AboutWindow, OneWindowAndOneLicencesViewerAtATime) {
                  {scale_for_dpi(532, dpi), scale_for_dpi(464, dpi), scale_for_dpi(80, dpi), scale_for_dpi(26, dpi)}));
   EXPECT_EQ(full_text(text), to_wide(licenses_text())) << "the whole text, not cut at the edit control's default limit";
   EXPECT_TRUE(GetWindowLongPtrW(text, GWL_STYLE) & ES_READONLY);
+  // Tab goes between the text and OK, both ways, as the dialog keys do.
+  HWND ok = GetDlgItem(viewer, ABOUT_OK_ID);
+  EXPECT_EQ(GetNextDlgTabItem(viewer, ok, FALSE), text);
+  EXPECT_EQ(GetNextDlgTabItem(viewer, text, FALSE), ok);
+  EXPECT_EQ(GetNextDlgTabItem(viewer, ok, TRUE), text);
 
   // Closing the About window takes the viewer it owns along.
   SendMessageW(about, WM_COMMAND, ABOUT_OK_ID, 0);
