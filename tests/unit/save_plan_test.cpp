@@ -133,11 +133,24 @@ TEST(SavePlan, TheSafeWriteRunsItsStepsInOrderAndReportsTheRightError) {
   }
 }
 
-TEST(SavePlan, TheTemporaryFileSitsBesideTheTargetUnderItsWholeName) {
-  EXPECT_EQ(temporary_save_path("C:\\Notes\\notes.txt"), "C:\\Notes\\notes.txt.nimbol-save");
-  EXPECT_EQ(temporary_save_path("C:\\Notes\\README"), "C:\\Notes\\README.nimbol-save");
-  EXPECT_EQ(temporary_save_path("\\\\server\\share\\\xC3\x84rger.md"),
-            "\\\\server\\share\\\xC3\x84rger.md.nimbol-save");
+// Beside the target, whatever its name: a name of 255 units plus anything
+// would pass the file system's limit for one name.
+TEST(SavePlan, TheTemporaryFileSitsBesideTheTargetUnderAShortNameOfItsOwn) {
+  const std::string long_name(255, 'n');
+  struct Case {
+    std::string target;
+    std::uint64_t unique;
+    std::string temporary;
+  };
+  const Case cases[] = {
+      {"C:\\Notes\\notes.txt", 0x0123456789abcdefull, "C:\\Notes\\~0123456789abcdef.nimbol-save"},
+      {"C:\\Notes\\" + long_name, 1, "C:\\Notes\\~0000000000000001.nimbol-save"},
+      {"\\\\server\\share\\\xC3\x84rger.md", ~0ull, "\\\\server\\share\\~ffffffffffffffff.nimbol-save"},
+      {"D:/mixed/seps.txt", 0xa, "D:/mixed/~000000000000000a.nimbol-save"},
+      {"bare.txt", 2, "~0000000000000002.nimbol-save"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(temporary_save_path(c.target, c.unique), c.temporary) << c.target;
+  EXPECT_NE(temporary_save_path("C:\\a.txt", 1), temporary_save_path("C:\\a.txt", 2));
 }
 
 // ---- the bytes ----
@@ -230,9 +243,10 @@ TEST(SavePlan, TheQuestionAndTheFailureSayWhichFile) {
             "those bytes.\n\nSave anyway?");
   EXPECT_EQ(save_failure_message("C:\\Notes\\data.txt", "Access denied."),
             "C:\\Notes\\data.txt could not be saved.\n\nAccess denied.");
-  EXPECT_EQ(save_failure_message("C:\\Notes\\data.txt", "Unable to move the replacement file.", true),
+  EXPECT_EQ(save_failure_message("C:\\Notes\\data.txt", "Unable to move the replacement file.",
+                                 "C:\\Notes\\~00000000000000a1.nimbol-save"),
             "C:\\Notes\\data.txt could not be saved.\n\nUnable to move the replacement file.\n\nThe old file is "
-            "gone; the text is now in:\nC:\\Notes\\data.txt.nimbol-save");
+            "gone; the text is now in:\nC:\\Notes\\~00000000000000a1.nimbol-save");
 }
 
 // ---- the tab afterwards ----
