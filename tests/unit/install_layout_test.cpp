@@ -28,19 +28,6 @@ TEST(InstallLayout, PathsSitBelowTheTwoFolders) {
     EXPECT_EQ(paths.program_file, std::string(c.folder) + "\\nimbol.exe") << c.programs;
     EXPECT_EQ(paths.previous_copy, std::string(c.folder) + "\\nimbol.exe.old") << c.programs;
     EXPECT_EQ(paths.shortcut, c.shortcut) << c.programs;
-    EXPECT_EQ(paths.staged_copy, std::string(c.folder) + "\\nimbol.exe.new") << c.programs;
-    EXPECT_EQ(paths.set_aside_folder, c.programs) << c.programs;
-  }
-}
-
-// The next start deletes what matches, beside the program folder where
-// other programs live too: nothing else may match.
-TEST(InstallLayout, OnlyTheNamesOfSetAsideCopiesMatch) {
-  EXPECT_TRUE(is_moved_aside_name(moved_aside_name(4242)));
-  EXPECT_TRUE(is_moved_aside_name(moved_aside_name(0)));
-  for (const char* other : {"Nimbol", "nimbol.exe", "Nimbol-uninstalled-.exe", "Nimbol-uninstalled-12.exe.txt",
-                            "Nimbol-uninstalled-1a.exe", "Other-uninstalled-12.exe", "Nimbol-uninstalled-12"}) {
-    EXPECT_FALSE(is_moved_aside_name(other)) << other;
   }
 }
 

@@ -344,13 +344,6 @@ TEST(StoreLedger, TextsGoOnceTheIndexNoLongerRefersToThem) {
        stored({clean(7)}),
        {"007.dat", "7.dat"}},
       {"found stale at the start", [](StoreLedger& l) { l.stale("7.dat"); }, stored({clean(7)}), {"7.dat"}},
-      {"found stale, then modified and written",
-       [](StoreLedger& l) {
-         l.stale("7.dat");
-         l.text_written(7);
-       },
-       stored({entry(7)}),
-       {}},
   };
   for (const Case& c : cases) {
     StoreLedger ledger;
