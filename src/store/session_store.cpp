@@ -175,8 +175,9 @@ void reseal_leftovers(const StoreAccess& access) {
     ledger.set_unsealed({}, false);
     return;
   }
-  if (ledger.unsealed_index() && reseal_file(index_path(access.dir), StoredFile::Index, access.key))
+  if (ledger.unsealed_index() && reseal_file(index_path(access.dir), StoredFile::Index, access.key)) {
     ledger.index_sealed();
+  }
   const std::set<std::string> names = ledger.unsealed_tab_files();
   for (const std::string& name : names) {
     if (reseal_file(tab_file_path(access.dir, name), StoredFile::Tab, access.key)) ledger.sealed(name);
