@@ -222,3 +222,5 @@ bool create_folder_path(std::string_view path) {
 }
 
 void set_file_call_hooks(const FileCallHooks& new_hooks) { hooks = new_hooks; }
+
+const FileCallHooks& file_call_hooks() { return hooks; }

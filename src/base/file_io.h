@@ -87,5 +87,7 @@ struct FileCallHooks {
   int (*write)(void* file, const void* data, std::uint32_t size, std::uint32_t* written) = nullptr;
   int (*replace)(const wchar_t* target, const wchar_t* replacement) = nullptr;
   int (*move)(const wchar_t* from, const wchar_t* to) = nullptr;
+  int (*copy)(const wchar_t* from, const wchar_t* to) = nullptr;
 };
 void set_file_call_hooks(const FileCallHooks& hooks);
+const FileCallHooks& file_call_hooks();

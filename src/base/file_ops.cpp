@@ -54,10 +54,12 @@ void remove_tree_wide(const std::wstring& folder) {
 }  // namespace
 
 FileError copy_file_over(std::string_view from, std::string_view to) {
-  if (!CopyFileExW(system_path(from).c_str(), system_path(to).c_str(), nullptr, nullptr, nullptr, 0)) {
-    return last_error();
-  }
-  return 0;
+  const std::wstring source = system_path(from);
+  const std::wstring target = system_path(to);
+  const auto copy = file_call_hooks().copy;
+  const BOOL copied = copy ? copy(source.c_str(), target.c_str())
+                           : CopyFileExW(source.c_str(), target.c_str(), nullptr, nullptr, nullptr, 0);
+  return copied ? 0 : last_error();
 }
 
 FileError delete_file(std::string_view path) { return DeleteFileW(system_path(path).c_str()) ? 0 : last_error(); }

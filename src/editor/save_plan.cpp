@@ -8,8 +8,12 @@
 #include "base/utf.h"
 #include "editor/tab_model.h"
 
-std::string temporary_save_path(std::string_view target) {
-  std::string path(target);
+std::string temporary_save_path(std::string_view target, std::uint64_t unique) {
+  const std::size_t folder_end = target.find_last_of("\\/");
+  std::string path(folder_end == std::string_view::npos ? std::string_view() : target.substr(0, folder_end + 1));
+  constexpr char digits[] = "0123456789abcdef";
+  path += '~';
+  for (int shift = 60; shift >= 0; shift -= 4) path += digits[(unique >> shift) & 0xF];
   path += ".nimbol-save";
   return path;
 }
@@ -26,13 +30,13 @@ std::string lossy_question(std::string_view title) {
   return text;
 }
 
-std::string save_failure_message(std::string_view target, std::string_view system_text, bool text_kept_beside) {
+std::string save_failure_message(std::string_view target, std::string_view system_text, std::string_view text_kept_in) {
   std::string text(target);
   text += " could not be saved.\n\n";
   text += system_text;
-  if (text_kept_beside) {
+  if (!text_kept_in.empty()) {
     text += "\n\nThe old file is gone; the text is now in:\n";
-    text += temporary_save_path(target);
+    text += text_kept_in;
   }
   return text;
 }
@@ -62,11 +66,11 @@ SaveOutcome run_safe_save(SaveFiles& files) {
       // A replacement that could not rename the new file into place has
       // already removed the old one (there is no backup name): deleting the
       // temporary file now would lose the file altogether.
-      if (!files.target_exists()) return {error, true};
+      if (!files.target_exists()) return {error, true, {}};
     }
   }
   files.remove_temporary();
-  return {error, false};
+  return {error, false, {}};
 }
 
 std::wstring dialog_name_buffer(std::string_view initial_name) {

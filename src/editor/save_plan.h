@@ -12,18 +12,21 @@
 #include "text/text_codec.h"
 
 // The file the new bytes go to before they replace the target, in the
-// target's own folder: notes.txt -> notes.txt.nimbol-save.
-std::string temporary_save_path(std::string_view target);
+// target's own folder, named by `unique` alone ("~" and 16 hex digits, then
+// ".nimbol-save"): however long the target's name, this one fits in the
+// file system's limit for a name, and every attempt gets a name of its own.
+std::string temporary_save_path(std::string_view target, std::uint64_t unique);
 
 // Whether writing `tab` to `target` would overwrite the very file whose
 // undecodable bytes the tab could not show.
 bool asks_before_overwriting(const Tab& tab, std::string_view target);
 
 std::string lossy_question(std::string_view title);
-// The message of a failed save. When `text_kept_beside` is set, the target
-// is gone and the new text is only in the temporary file; the message says
+// The message of a failed save. When `text_kept_in` is given, the target is
+// gone and the new text is only in that temporary file; the message says
 // where.
-std::string save_failure_message(std::string_view target, std::string_view system_text, bool text_kept_beside = false);
+std::string save_failure_message(std::string_view target, std::string_view system_text,
+                                 std::string_view text_kept_in = {});
 
 // The file's bytes for the editor's text (paragraph ends as CR or any
 // mixture): uniform line ends of `eol`, then `encoding`. The encoding used
@@ -57,6 +60,8 @@ struct SaveOutcome {
   // The failure took the target away and the temporary file, the only copy
   // of the text on disk, was kept.
   bool kept_temporary = false;
+  // That file, when the caller knows its name.
+  std::string kept_in;
 };
 
 // Runs the operations in the order that never leaves a half-written target.

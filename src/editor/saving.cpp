@@ -1,7 +1,8 @@
 // Saving tabs. The target is never opened for writing before the new bytes
-// are safely on disk beside it: they go to "<target>.nimbol-save", which is
-// flushed and then swapped in with one call, so a crash or a full disk
-// leaves the old file intact (and at worst a stray temporary file).
+// are safely on disk beside it: they go to a temporary file of a short name
+// of their own in the same folder, which is flushed and then swapped in with
+// one call, so a crash or a full disk leaves the old file intact (and at
+// worst a stray temporary file).
 //
 // The state is borrowed only between the calls that run message loops (the
 // file dialog, the message boxes, the editor): the tab is found again by its
@@ -25,17 +26,33 @@
 #include "editor/tabs.h"
 #include "model/app_state.h"
 #include "model/frame_hooks.h"
+#include "store/random.h"
 #include "store/session_store.h"
 #include "text/editor_text.h"
 #include "ui/message_box.h"
 
 namespace {
 
+// A temporary name beside `target` that nothing holds yet. A file left by
+// an earlier save that failed may be the only copy of its text, so a new
+// attempt never reuses, overwrites or deletes it.
+std::string fresh_temporary_path(const std::string& target) {
+  std::string path;
+  do {
+    std::uint64_t unique = 0;
+    fill_random(std::span(reinterpret_cast<std::uint8_t*>(&unique), sizeof unique));
+    path = temporary_save_path(target, unique);
+  } while (exists_on_disk(path));
+  return path;
+}
+
 // The safe save's steps on the real disk.
 class WindowsSaveFiles final : public SaveFiles {
  public:
   WindowsSaveFiles(const std::string& target, std::span<const std::uint8_t> bytes)
-      : target_(target), temporary_(temporary_save_path(target)), bytes_(bytes) {}
+      : target_(target), temporary_(fresh_temporary_path(target)), bytes_(bytes) {}
+
+  const std::string& temporary() const { return temporary_; }
 
   std::uint32_t write_temporary() override { return write_all_bytes(temporary_, bytes_); }
   bool target_exists() override { return exists_on_disk(target_); }
@@ -69,13 +86,14 @@ struct EditorFacts {
   HWND editor = nullptr;
   Eol eol = Eol::CrLf;
   Encoding encoding = Encoding::Utf8;
+  bool store_pending = false;
 };
 
 std::optional<EditorFacts> editor_of(std::uint64_t id) {
   auto state = app_state().borrow();
   const Tab* tab = state ? state->find_tab(id) : nullptr;
   if (!tab) return std::nullopt;
-  return EditorFacts{tab->editor, tab->eol, tab->encoding};
+  return EditorFacts{tab->editor, tab->eol, tab->encoding, tab->store_pending};
 }
 
 void record_saved(std::uint64_t id, std::string target, Encoding used) {
@@ -110,7 +128,9 @@ Prepared prepare(const EditorFacts& facts) {
 
 SaveOutcome write_file_safely(const std::string& target, std::span<const std::uint8_t> bytes) {
   WindowsSaveFiles files(target, bytes);
-  return run_safe_save(files);
+  SaveOutcome outcome = run_safe_save(files);
+  if (outcome.kept_temporary) outcome.kept_in = files.temporary();
+  return outcome;
 }
 
 bool save_tab(std::size_t index, bool save_as) {
@@ -136,21 +156,29 @@ bool save_tab(std::size_t index, bool save_as) {
 
   const std::optional<EditorFacts> editor = editor_of(facts->tab.id);
   if (!editor) return false;
+  // The stored copy catches up with the editor before the file changes: a
+  // crash between the file's new bytes and the index that calls the tab
+  // clean then brings back this very text, never an older one that a
+  // second save would write over the newer file. A failed store does not
+  // stop the save; its timer tries again.
+  if (editor->store_pending && !store_session()) schedule_store();
   Prepared prepared = prepare(*editor);
-  SaveOutcome outcome{prepared.error, false};
+  SaveOutcome outcome;
+  outcome.error = prepared.error;
   if (outcome.error == 0) outcome = write_file_safely(target, prepared.encoded.bytes);
   wipe_contents(prepared.encoded.bytes);
   if (outcome.error != 0) {
-    const std::string message = save_failure_message(target, system_error_text(outcome.error), outcome.kept_temporary);
+    const std::string message = save_failure_message(target, system_error_text(outcome.error), outcome.kept_in);
     message_box(facts->frame, false, message, {"OK"}, 0, 0);
     return false;
   }
 
   record_saved(facts->tab.id, std::move(target), prepared.encoded.encoding);
-  // The file now holds the text, so its stored copy goes; the index still
-  // has to learn the tab's new path.
+  // The file now holds the text, so its stored copy goes, and the index
+  // learns the tab's new path and that it is clean at once rather than two
+  // seconds later.
   delete_tab_file(facts->tab.id);
+  if (!store_session()) schedule_store();
   refresh_title();
-  schedule_store();
   return true;
 }

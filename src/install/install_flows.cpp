@@ -30,16 +30,10 @@ bool instance_running() {
   return static_cast<bool>(mutex);
 }
 
-std::string temp_folder() {
-  wchar_t buffer[MAX_PATH + 1]{};
-  const DWORD length = GetTempPathW(MAX_PATH + 1, buffer);
-  return length == 0 || length > MAX_PATH ? std::string() : to_utf8(std::wstring_view(buffer, length));
-}
-
 Result<void> uninstall_here(const PathsSource& paths) {
   const Result<InstallPaths> found = paths(false);
   if (!found) return fail(found.error());
-  return uninstall_from(*found, own_program_path(), temp_folder(), GetCurrentProcessId());
+  return uninstall_from(*found, GetCurrentProcessId());
 }
 
 // Everything the program keeps outside its installation.

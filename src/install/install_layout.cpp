@@ -30,7 +30,9 @@ InstallPaths install_paths_in(std::string_view user_program_files, std::string_v
   paths.program_folder = joined(user_program_files, "Nimbol");
   paths.program_file = joined(paths.program_folder, "nimbol.exe");
   paths.previous_copy = paths.program_file + ".old";
+  paths.staged_copy = paths.program_file + ".new";
   paths.shortcut = joined(programs_folder, "Nimbol.lnk");
+  paths.set_aside_folder = std::string(user_program_files);
   return paths;
 }
 
@@ -58,11 +60,23 @@ std::vector<RegistryValue> uninstall_entry(const InstallPaths& paths, std::optio
   };
 }
 
+namespace {
+constexpr std::string_view moved_aside_start = "Nimbol-uninstalled-";
+constexpr std::string_view moved_aside_end = ".exe";
+}  // namespace
+
 std::string moved_aside_name(std::uint32_t process_id) {
-  std::string name = "Nimbol-uninstalled-";
+  std::string name(moved_aside_start);
   name += std::to_string(process_id);
-  name += ".exe";
+  name += moved_aside_end;
   return name;
+}
+
+bool is_moved_aside_name(std::string_view name) {
+  if (!name.starts_with(moved_aside_start) || !name.ends_with(moved_aside_end)) return false;
+  const std::string_view digits =
+      name.substr(moved_aside_start.size(), name.size() - moved_aside_start.size() - moved_aside_end.size());
+  return !digits.empty() && digits.find_first_not_of("0123456789") == std::string_view::npos;
 }
 
 std::string install_question(const InstallPaths& paths, bool installed_copy_exists) {

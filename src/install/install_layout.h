@@ -14,7 +14,11 @@ struct InstallPaths {
   std::string program_folder;  // the user's program files + "\Nimbol"
   std::string program_file;    // "nimbol.exe" in it
   std::string previous_copy;   // "nimbol.exe.old" in it, left by replacing a running copy
+  std::string staged_copy;     // "nimbol.exe.new" in it, the new copy until it is complete
   std::string shortcut;        // "Nimbol.lnk" in the Start menu's programs folder
+  // The user's program files: beside the program folder, on its volume,
+  // where an uninstalled copy that is still running is set aside.
+  std::string set_aside_folder;
 };
 
 // Under HKEY_CURRENT_USER.
@@ -39,9 +43,10 @@ std::vector<RegistryValue> uninstall_entry(const InstallPaths& paths, std::optio
 // size beyond it.
 std::uint32_t size_in_kib(std::optional<std::uint64_t> bytes);
 
-// The name the running program file gets in the temporary folder when it
-// uninstalls itself.
+// The name the running program file gets beside the program folder when it
+// uninstalls itself, and whether a name there is one of those.
 std::string moved_aside_name(std::uint32_t process_id);
+bool is_moved_aside_name(std::string_view name);
 
 // The questions and messages of installing and uninstalling.
 std::string install_question(const InstallPaths& paths, bool installed_copy_exists);

@@ -1,7 +1,9 @@
 // The per-user installation on disk and in the registry. Each step stops
 // the operation at its first failure with that step's sentence and the
-// system's reason; nothing is rolled back, and running the operation again
-// finishes what is missing.
+// system's reason, and running the operation again finishes what is
+// missing. No failure leaves the user with a shortcut and an entry that
+// point at nothing, or with no installed program at all: the program file
+// is replaced only by a complete copy, and goes only before the rest.
 
 #include <windows.h>
 
@@ -11,6 +13,7 @@
 #include "install/installer.h"
 
 #include "base/file_ops.h"
+#include "base/handles.h"
 #include "base/system_error.h"
 #include "base/utf.h"
 #include "editor/tab_model.h"
@@ -53,20 +56,44 @@ LSTATUS write_value(const RegistryValue& value) {
   return RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), name.c_str(), REG_DWORD, &number, sizeof number);
 }
 
-// Puts the running program in place of the installed file. An installed
-// copy that is running cannot be deleted but can be renamed; the renamed
-// file goes at the next start, install or uninstall.
+// Puts the running program in place of the installed file without ever
+// leaving the folder without a whole program: the new copy is made beside
+// it first, and the installed file is only renamed (never deleted) until
+// the new one has its name. An installed copy that is running cannot be
+// deleted but can be renamed; the renamed file goes at the next start,
+// install or uninstall.
 Result<void> copy_program(const InstallPaths& paths, const std::string& running_program) {
   delete_file_if_present(paths.previous_copy);
-  if (exists_on_disk(paths.program_file) && delete_file(paths.program_file) != 0) {
-    if (const FileError error = move_replacing(paths.program_file, paths.previous_copy); error != 0) {
-      return fail("The installed copy is in use: " + reason(error));
-    }
+  const bool had_copy = exists_on_disk(paths.program_file);
+  const std::string unchanged = had_copy ? "\n\nThe installed copy was left as it was." : "";
+  if (const FileError error = copy_file_over(running_program, paths.staged_copy); error != 0) {
+    delete_file_if_present(paths.staged_copy);
+    return fail("Nimbol could not be copied: " + reason(error) + unchanged);
   }
-  if (const FileError error = copy_file_over(running_program, paths.program_file); error != 0) {
-    return fail("Nimbol could not be copied: " + reason(error));
+  // Renamed aside when it runs; when the name is taken by an older copy
+  // that still runs, a plain replacement may still do.
+  const bool set_aside = had_copy && move_replacing(paths.program_file, paths.previous_copy) == 0;
+  if (const FileError error = move_replacing(paths.staged_copy, paths.program_file); error != 0) {
+    const bool restored = !set_aside || move_replacing(paths.previous_copy, paths.program_file) == 0;
+    delete_file_if_present(paths.staged_copy);
+    const std::string step = had_copy && !set_aside ? "The installed copy is in use: " : "Nimbol could not be copied: ";
+    return fail(step + reason(error) + (restored ? unchanged : ""));
   }
+  if (set_aside) delete_file_if_present(paths.previous_copy);
   return {};
+}
+
+// Every copy an uninstall set aside while it was running.
+void delete_set_aside_copies(const std::string& folder) {
+  WIN32_FIND_DATAW found{};
+  UniqueFind find(FindFirstFileW(system_path(with_separator(folder) + "*").c_str(), &found));
+  if (!find) return;
+  do {
+    const std::string name = to_utf8(found.cFileName);
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && is_moved_aside_name(name)) {
+      delete_file_if_present(with_separator(folder) + name);
+    }
+  } while (FindNextFileW(find.get(), &found));
 }
 
 }  // namespace
@@ -127,27 +154,37 @@ Result<std::string> install_to(const InstallPaths& paths, const std::string& run
   return paths.program_file;
 }
 
-Result<void> uninstall_from(const InstallPaths& paths, const std::string& running_program,
-                            const std::string& temp_folder, std::uint32_t process_id) {
+Result<void> uninstall_from(const InstallPaths& paths, std::uint32_t process_id) {
+  // The program file goes out of the way first, renamed on its own volume
+  // (a running program file can be renamed but not deleted, and a rename
+  // to another volume is refused); until it has, the shortcut and the
+  // entry stay, so a failure leaves a working, listed installation.
+  const std::string set_aside = with_separator(paths.set_aside_folder) + moved_aside_name(process_id);
+  const bool had_program = is_installed(paths);
+  if (had_program) {
+    if (const FileError error = move_replacing(paths.program_file, set_aside); error != 0) {
+      return fail("The program file could not be removed: " + reason(error));
+    }
+  }
   if (const FileError error = delete_file(paths.shortcut); error != 0 && !missing(error)) {
+    if (had_program) static_cast<void>(move_replacing(set_aside, paths.program_file));
     return fail("The Start menu entry could not be removed: " + reason(error));
   }
   RegDeleteTreeW(HKEY_CURRENT_USER, to_wide(UNINSTALL_KEY).c_str());
 
-  if (is_installed(paths)) {
-    // A running program file can be moved but not deleted.
-    const std::string moved_to = with_separator(temp_folder) + moved_aside_name(process_id);
-    const FileError error = is_installed_copy(paths, running_program) ? move_replacing(paths.program_file, moved_to)
-                                                                      : delete_file(paths.program_file);
-    if (error != 0) return fail("The program file could not be removed: " + reason(error));
-  }
+  // The running copy stays until the next start of any copy removes it.
+  if (had_program) delete_file_if_present(set_aside);
   delete_file_if_present(paths.previous_copy);
+  delete_file_if_present(paths.staged_copy);
   remove_empty_folder(paths.program_folder);
   return {};
 }
 
 void delete_previous_copy(const PathsSource& paths) {
-  if (const Result<InstallPaths> found = paths(false)) delete_file_if_present(found->previous_copy);
+  const Result<InstallPaths> found = paths(false);
+  if (!found) return;
+  delete_file_if_present(found->previous_copy);
+  delete_set_aside_copies(found->set_aside_folder);
 }
 
 InstalledCopy installed_copy(const PathsSource& paths) {

@@ -28,11 +28,12 @@ std::string own_program_path();
 // or the message of the step that failed; what was done before stays done.
 Result<std::string> install_to(const InstallPaths& paths, const std::string& running_program);
 
-// Removes the shortcut, the entry, the program file and the empty folder.
-// The running program's own file cannot be deleted: it is moved into
-// `temp_folder` under a name with `process_id` instead.
-Result<void> uninstall_from(const InstallPaths& paths, const std::string& running_program,
-                            const std::string& temp_folder, std::uint32_t process_id);
+// Removes the program file, then the shortcut and the entry, and the empty
+// folder. The program file is first renamed beside the program folder under
+// a name with `process_id` (a running one cannot be deleted); one still
+// running stays there until delete_previous_copy. A failure before the
+// shortcut and the entry are gone leaves the installation as it was.
+Result<void> uninstall_from(const InstallPaths& paths, std::uint32_t process_id);
 
 // Whether the program file is there.
 bool is_installed(const InstallPaths& paths);
@@ -41,7 +42,8 @@ bool is_installed(const InstallPaths& paths);
 // to their canonical form; false when either cannot be resolved.
 bool is_installed_copy(const InstallPaths& paths, const std::string& running_program);
 
-// The copy left aside when an update replaced a running installed copy.
+// The copy left aside when an update replaced a running installed copy,
+// and those left beside the program folder by uninstalling running copies.
 void delete_previous_copy(const PathsSource& paths = install_paths);
 
 // For the main menu: whether this program is the installed copy, and

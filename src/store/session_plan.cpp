@@ -98,7 +98,15 @@ RestorePlan plan_restore(std::optional<Index> index, std::vector<StoredTabFile> 
       bool fresh_id = !named.insert(entry.id).second;
       if (!fresh_id) {
         if (auto file = file_of.find(entry.id); file != file_of.end()) {
-          if (auto text = take_text(*file->second)) {
+          if (!entry.dirty) {
+            // A clean tab has no stored text; one left on disk is older
+            // than the tab (its file, or the nothing it was emptied to).
+            if (file->second->plain) {
+              plan.stale_files.push_back(file->second->name);
+            } else {
+              fresh_id = true;
+            }
+          } else if (auto text = take_text(*file->second)) {
             tab.source = RestoreSource::StoredText;
             tab.text = std::move(*text);
             tab.file_name = file->second->name;
@@ -169,11 +177,6 @@ void StoreLedger::text_written(std::uint64_t id) {
 
 void StoreLedger::text_dropped(std::uint64_t id) {
   for (std::string& name : names_of(id)) unwanted_.insert(std::move(name));
-  restored_from_.erase(id);
-}
-
-void StoreLedger::text_removed(std::uint64_t id) {
-  for (const std::string& name : names_of(id)) removed(name);
   restored_from_.erase(id);
 }
 

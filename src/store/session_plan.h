@@ -51,6 +51,10 @@ struct RestoreTab {
 
 struct RestorePlan {
   std::vector<RestoreTab> tabs;  // in strip order
+  // Readable texts of tabs the index calls clean: a save, an emptied text
+  // or a closed tab gave them up, and their removal did not happen or did
+  // not succeed. Never restored; they go once the next index is written.
+  std::vector<std::string> stale_files;
   std::uint64_t next_id = 1;
   std::uint64_t requested_active = 0;     // the index's `active`, 0 without an index
   std::optional<std::size_t> active_tab;  // the plan tab that was active, if any
@@ -71,7 +75,9 @@ std::uint64_t first_free_id(const std::set<std::uint64_t>& taken);
 // The plan for an index (none when it was missing or unreadable) and the
 // files of the tabs folder. A file that cannot be read is never handed to a
 // tab: a tab whose file that is gets a fresh id, so that nothing the tab
-// writes or deletes later can touch the file, which stays as it is.
+// writes or deletes later can touch the file, which stays as it is. Only a
+// modified entry takes its text from a file; the file of a clean one is
+// stale.
 RestorePlan plan_restore(std::optional<Index> index, std::vector<StoredTabFile> files);
 
 // The active tab once the plan is carried out; `kept[i]` says whether
@@ -103,8 +109,8 @@ class StoreLedger {
   // The tab needs no stored text any more (saved, loaded from a file,
   // closed): its files go once the index says so.
   void text_dropped(std::uint64_t id);
-  // The tab's text is empty and its files were just removed.
-  void text_removed(std::uint64_t id);
+  // A stored text the restore found stale: it goes like a dropped one.
+  void stale(const std::string& name) { unwanted_.insert(name); }
 
   // With `index` on disk: the files waiting to go that it does not refer
   // to. A modified entry refers to every file that may hold its text.

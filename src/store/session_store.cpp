@@ -89,13 +89,11 @@ std::optional<StoreAccess> store_access() {
 // folder afterwards, whatever happened on the way.
 bool create_folders(const std::wstring& path) { return create_folder_path(to_utf8(path)); }
 
-// The whole file, or the system's error code (ERROR_FILE_NOT_FOUND and
-// ERROR_PATH_NOT_FOUND when there is no such file).
-std::expected<std::vector<std::uint8_t>, DWORD> read_file_bytes(const std::string& path) {
-  return read_all_bytes(path, {.max_size = std::nullopt, .exclusive_of_writers = true});
-}
-
 bool missing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+
+// A file that is not there, or one too large for the program to have
+// written it: either way no key reads it, and rewriting leaves it alone.
+bool unreadable_by_any_key(DWORD error) { return missing(error) || error == ERROR_FILE_TOO_LARGE; }
 
 // True when the file is gone afterwards, also when it was never there.
 bool remove_file(const std::string& path) { return DeleteFileW(to_wide(path).c_str()) || missing(GetLastError()); }
@@ -148,7 +146,7 @@ bool needs_sealing(std::span<const std::uint8_t> bytes, const std::optional<Secu
 // The index, or none when it is missing, cannot be unprotected or does not
 // parse.
 std::optional<Index> read_index(const StoreAccess& access) {
-  auto bytes = read_file_bytes(index_path(access.dir));
+  auto bytes = read_stored_file(index_path(access.dir), StoredFile::Index);
   if (!bytes) return std::nullopt;
   auto plain = unprotect_data(*bytes, access.key);
   if (!plain) return std::nullopt;
@@ -160,9 +158,9 @@ std::optional<Index> read_index(const StoreAccess& access) {
 
 // Puts one file under the current key; true when nothing is left to do
 // for it: it is sealed now or already, it is gone, or nothing can read it.
-bool reseal_file(const std::string& path, const std::optional<SecureBuffer>& key) {
-  auto bytes = read_file_bytes(path);
-  if (!bytes) return missing(bytes.error());
+bool reseal_file(const std::string& path, StoredFile kind, const std::optional<SecureBuffer>& key) {
+  auto bytes = read_stored_file(path, kind);
+  if (!bytes) return unreadable_by_any_key(bytes.error());
   if (is_sealed_form(*bytes)) return true;
   auto plain = unprotect_data(*bytes, key);
   if (!plain) return true;
@@ -177,15 +175,22 @@ void reseal_leftovers(const StoreAccess& access) {
     ledger.set_unsealed({}, false);
     return;
   }
-  if (ledger.unsealed_index() && reseal_file(index_path(access.dir), access.key)) ledger.index_sealed();
+  if (ledger.unsealed_index() && reseal_file(index_path(access.dir), StoredFile::Index, access.key)) {
+    ledger.index_sealed();
+  }
   const std::set<std::string> names = ledger.unsealed_tab_files();
   for (const std::string& name : names) {
-    if (reseal_file(tab_file_path(access.dir, name), access.key)) ledger.sealed(name);
+    if (reseal_file(tab_file_path(access.dir, name), StoredFile::Tab, access.key)) ledger.sealed(name);
   }
   ledger.retried();
 }
 
 }  // namespace
+
+std::expected<std::vector<std::uint8_t>, std::uint32_t> read_stored_file(const std::string& path, StoredFile kind) {
+  const std::uint64_t cap = kind == StoredFile::Index ? MAX_INDEX_FILE_BYTES : MAX_TAB_FILE_BYTES;
+  return read_all_bytes(path, {.max_size = cap, .exclusive_of_writers = true});
+}
 
 std::optional<SessionStore> open_store(std::optional<SecureBuffer> vault_key) {
   std::optional<std::string> dir = data_folder();
@@ -251,10 +256,15 @@ bool store_session() {
         failed.push_back(tab.id);
       }
     } else if (tab.dirty) {
-      // Emptied: any index, old or new, brings this tab back empty once
-      // its text is gone, so the text can go at once.
-      for (const std::string& name : ledger.names_of(tab.id)) remove_file(tab_file_path(access->dir, name));
-      ledger.text_removed(tab.id);
+      // Emptied: any index, old or new, brings this tab back without this
+      // text once it is gone, so it can go at once. A file that will not go
+      // now (a scanner holding it) stays on the list until it does; the
+      // index below calls the tab clean, so no start restores it meanwhile.
+      const std::vector<std::string> names = ledger.names_of(tab.id);
+      ledger.text_dropped(tab.id);
+      for (const std::string& name : names) {
+        if (remove_file(tab_file_path(access->dir, name))) ledger.removed(name);
+      }
     } else {
       ledger.text_dropped(tab.id);
     }
@@ -289,6 +299,9 @@ bool store_session() {
   for (std::size_t i = 0; i < editors.size(); ++i) {
     const CHARRANGE sel = get_selection(editors[i]);
     index.tabs[i].sel = {sel.cpMin, sel.cpMax};
+    // An emptied tab has no stored text and comes back unmodified; said
+    // here, so that a text of it still on disk is known to be stale.
+    if (index.tabs[i].dirty && !editor_has_text(editors[i])) index.tabs[i].dirty = false;
   }
   // A path that cannot be written as JSON fails the index, never the texts.
   auto json = serialize_index(index);
@@ -333,7 +346,7 @@ std::optional<RestorePlan> read_stored_session() {
   for (const std::string& name : listing.interrupted) delete_file_if_present(tab_file_path(access->dir, name));
   for (std::string& name : listing.names) {
     StoredTabFile file{std::move(name), std::nullopt};
-    if (auto bytes = read_file_bytes(tab_file_path(access->dir, file.name))) {
+    if (auto bytes = read_stored_file(tab_file_path(access->dir, file.name), StoredFile::Tab)) {
       if (auto plain = unprotect_data(*bytes, access->key)) {
         file.plain = std::move(*plain);
         // Left under the system's protection by a run that could not
@@ -343,7 +356,9 @@ std::optional<RestorePlan> read_stored_session() {
     }
     files.push_back(std::move(file));
   }
-  return plan_restore(std::move(index), std::move(files));
+  RestorePlan plan = plan_restore(std::move(index), std::move(files));
+  for (const std::string& name : plan.stale_files) ledger.stale(name);
+  return plan;
 }
 
 void note_restored_text(std::uint64_t id, const std::string& file_name) { ledger.restored_from(id, file_name); }
@@ -371,11 +386,11 @@ bool rekey_store(std::optional<SecureBuffer> new_key) {
   std::set<std::string> still_old, now_new;
   bool index_old = false, index_new = false;
   std::optional<SecureBuffer> index_text;
-  if (auto bytes = read_file_bytes(index_path(store->dir))) {
+  if (auto bytes = read_stored_file(index_path(store->dir), StoredFile::Index)) {
     if (auto plain = unprotect_data(*bytes, old_key); plain && parse_index(plain->view())) {
       index_text = std::move(*plain);
     }
-  } else if (!missing(bytes.error())) {
+  } else if (!unreadable_by_any_key(bytes.error())) {
     complete = false;
     index_old = true;
   }
@@ -383,9 +398,9 @@ bool rekey_store(std::optional<SecureBuffer> new_key) {
   Listing listing = list_tab_files(store->dir);
   complete = complete && listing.complete;
   for (const std::string& name : listing.names) {
-    auto bytes = read_file_bytes(tab_file_path(store->dir, name));
+    auto bytes = read_stored_file(tab_file_path(store->dir, name), StoredFile::Tab);
     if (!bytes) {
-      if (!missing(bytes.error())) {
+      if (!unreadable_by_any_key(bytes.error())) {
         complete = false;
         still_old.insert(name);
       }

@@ -7,8 +7,10 @@
 // borrow it themselves, and they talk to editors and message boxes.
 
 #include <cstdint>
+#include <expected>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/secure_buffer.h"
 #include "model/store_location.h"
@@ -18,6 +20,24 @@
 // written once the user pauses.
 inline constexpr unsigned TIMER_STORE = 1;
 inline constexpr unsigned TIMER_STORE_MS = 2000;
+
+// The largest files the store reads; a larger one counts as unreadable, like
+// a damaged one, and stays where it is. An index entry is a few hundred
+// bytes and a process cannot hold more than about ten thousand editor
+// windows (the system's quota of window objects), so no real index comes
+// near 64 MiB, the sealing included. A tab's text is at most what its
+// editor holds, 2^31 - 2 UTF-16 units, three UTF-8 bytes each at most,
+// plus the few bytes protection adds.
+inline constexpr std::uint64_t MAX_INDEX_FILE_BYTES = std::uint64_t{64} << 20;
+inline constexpr std::uint64_t MAX_TAB_FILE_BYTES = 3 * std::uint64_t{0x7FFFFFFE} + (std::uint64_t{64} << 10);
+
+enum class StoredFile : std::uint8_t { Index, Tab };
+
+// A file of the store, read whole while no one else may write it, within
+// the cap of its kind (ERROR_FILE_TOO_LARGE beyond it), or the system's
+// error code (ERROR_FILE_NOT_FOUND and ERROR_PATH_NOT_FOUND when there is
+// no such file).
+std::expected<std::vector<std::uint8_t>, std::uint32_t> read_stored_file(const std::string& path, StoredFile kind);
 
 // The store in %APPDATA%\Nimbol, with its folder "tabs" created, or none when
 // APPDATA is not set or the folder cannot be made (the key is then wiped).

@@ -467,4 +467,59 @@ TEST(CrashSafety, KillsWithoutAPasswordLeaveEveryStoredTabWhole) { run_kills(fal
 
 TEST(CrashSafety, KillsUnderAPasswordLeaveEveryStoredTabWhole) { run_kills(true, 20272, 25); }
 
+// Ctrl+S, and the program ends the moment the file has its new bytes: the
+// next start shows what the file holds. A stored text older than the file
+// must not come back (a second Ctrl+S would write it over the newer file).
+TEST(CrashSafety, AKillRightAfterASaveBringsBackWhatTheFileHolds) {
+  TempDir files;
+  const std::wstring path = files / L"notes.txt";
+  std::string on_disk = "first words";
+  write_file(path, on_disk);
+  auto app = std::make_unique<App>(StartOptions{.args = {path}});
+  const auto shows = [&](const std::string& text) {
+    return eventually(
+        [&] {
+          const std::vector<Window> editors = app->editors();
+          return editors.size() == 1 && utf8(app->editor_text(editors.front())) == text;
+        },
+        10s);
+  };
+  // The store holds `text` for the tab: a text older than the next save.
+  const auto stored = [&](const std::string& text) {
+    return eventually(
+        [&] {
+          const std::wstring tabs = app->data_folder() + L"\\tabs";
+          for (const std::wstring& name : list_folder(tabs)) {
+            if (!name.ends_with(L".dat")) continue;
+            const auto bytes = read_file(tabs + L"\\" + name);
+            if (bytes && unprotect(*bytes, std::nullopt) == text) return true;
+          }
+          return false;
+        },
+        10s);
+  };
+  for (int round = 1; round <= 4; ++round) {
+    SCOPED_TRACE("save " + std::to_string(round));
+    ASSERT_TRUE(shows(on_disk)) << "the start did not bring back the file's text";
+    app->press(VK_END, ctrl);
+    app->type(L" stored");
+    ASSERT_TRUE(stored(on_disk + " stored"));
+    app->type(L" then saved");
+    ASSERT_TRUE(shows(on_disk + " stored then saved"));
+    app->press('S', ctrl);
+    std::optional<std::string> now;
+    const auto give_up = std::chrono::steady_clock::now() + 10s;
+    do {
+      now = read_file(path);
+    } while ((!now || *now == on_disk) && std::chrono::steady_clock::now() < give_up);
+    app->kill();
+    ++total_kills;
+    ASSERT_TRUE(now && *now != on_disk) << "the save did not reach the file";
+    on_disk = *read_file(path);
+    ASSERT_TRUE(on_disk.ends_with(" stored then saved")) << on_disk;
+    app = std::make_unique<App>(*app, StartOptions{});
+  }
+  EXPECT_TRUE(shows(on_disk));
+}
+
 }  // namespace

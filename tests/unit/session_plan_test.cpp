@@ -125,6 +125,30 @@ TEST(RestorePlan, EntriesComeBackInOrderWithTheirTextThenTheOrphans) {
   EXPECT_EQ(restored_active(plan, std::vector<bool>(6, true)), 1u);
 }
 
+// A tab the index calls clean was saved, emptied or given up after its
+// text was stored; a text of it still on disk (its removal failed, or a
+// crash came first) is older than the tab and must not come back.
+TEST(RestorePlan, TheStoredTextOfATabTheIndexCallsCleanIsStale) {
+  Entry emptied = entry(3);
+  emptied.dirty = false;
+  Entry saved = entry(4, "C:\\saved.txt");
+  saved.dirty = false;
+  Entry unreadable_clean = entry(5);
+  unreadable_clean.dirty = false;
+  Index index{.active = 0, .tabs = {emptied, saved, unreadable_clean, entry(6)}};
+  const RestorePlan plan =
+      plan_restore(index, files(readable("3.dat", "deleted by the user"), readable("4.dat", "before the save"),
+                                unreadable("5.dat"), readable("6.dat", "modified")));
+  EXPECT_EQ(summary(plan), (std::vector<Planned>{
+                               {3, 3, RestoreSource::Empty, ""},
+                               {4, 4, RestoreSource::LoadPath, ""},
+                               // Unreadable: left alone, under a fresh id, as for a modified tab.
+                               {7, 5, RestoreSource::Empty, ""},
+                               {6, 6, RestoreSource::StoredText, "modified"},
+                           }));
+  EXPECT_EQ(plan.stale_files, (std::vector<std::string>{"3.dat", "4.dat"}));
+}
+
 TEST(RestorePlan, AFileThatCannotBeReadIsNeverGivenToATab) {
   const std::string not_utf8 = "ok\xc3(";
   Index index{.active = 0, .tabs = {entry(3), entry(4, "C:\\a.txt"), entry(5)}};
@@ -312,13 +336,14 @@ TEST(StoreLedger, TextsGoOnceTheIndexNoLongerRefersToThem) {
        },
        stored({entry(7)}),
        {}},
-      {"emptied: removed at once, nothing waits",
+      {"emptied, its files not yet gone: they wait for an index that calls it clean",
        [](StoreLedger& l) {
          l.restored_from(7, "007.dat");
-         l.text_removed(7);
+         l.text_dropped(7);
        },
-       stored({}),
-       {}},
+       stored({clean(7)}),
+       {"007.dat", "7.dat"}},
+      {"found stale at the start", [](StoreLedger& l) { l.stale("7.dat"); }, stored({clean(7)}), {"7.dat"}},
   };
   for (const Case& c : cases) {
     StoreLedger ledger;

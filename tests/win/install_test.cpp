@@ -20,6 +20,7 @@
 #include <variant>
 #include <vector>
 
+#include "base/file_io.h"
 #include "base/utf.h"
 #include "install/install_flows.h"
 #include "install/installer.h"
@@ -322,14 +323,146 @@ TEST_F(Install, UninstallRemovesTheInstallationAndTheDataOnlyWhenAsked) {
   }
 }
 
-TEST_F(Install, UninstallingTheRunningCopyMovesItToTheTemporaryFolder) {
-  ASSERT_TRUE(install_to(paths_, own_).has_value());
-  const TempFolder temp("moved");
-  // The installed file stands for the running program here.
-  const Result<void> removed = uninstall_from(paths_, paths_.program_file, temp.path(), 4242);
-  ASSERT_TRUE(removed.has_value()) << removed.error();
-  EXPECT_TRUE(read_file_bytes(temp.file("Nimbol-uninstalled-4242.exe")) == read_file_bytes(own_));
-  EXPECT_FALSE(path_exists(paths_.program_folder));
+// ---- failures in the middle, played through the file-call hooks ----
+
+class HooksInstalled {
+ public:
+  explicit HooksInstalled(const FileCallHooks& hooks) { set_file_call_hooks(hooks); }
+  ~HooksInstalled() { set_file_call_hooks({}); }
+  HooksInstalled(const HooksInstalled&) = delete;
+  HooksInstalled& operator=(const HooksInstalled&) = delete;
+};
+
+int copy_disk_full(const wchar_t*, const wchar_t*) {
+  SetLastError(ERROR_DISK_FULL);
+  return FALSE;
+}
+
+// Moves as the system makes them, except where a test says otherwise.
+std::function<DWORD(std::wstring_view from, std::wstring_view to)> refuse_move;
+int move_unless_refused(const wchar_t* from, const wchar_t* to) {
+  if (const DWORD error = refuse_move ? refuse_move(from, to) : 0; error != 0) {
+    SetLastError(error);
+    return FALSE;
+  }
+  return MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+}
+
+// Updating an installed copy never leaves the folder without one: a copy
+// that fails on the way leaves the old program file as it was.
+TEST_F(Install, AFailedCopyLeavesTheInstalledCopyAsItWas) {
+  struct Case {
+    const char* what;
+    FileCallHooks hooks;
+    std::function<DWORD(std::wstring_view, std::wstring_view)> refuse;
+  };
+  const Case cases[] = {
+      {"the copy fails", {.copy = copy_disk_full}, nullptr},
+      {"the complete copy cannot take the program's name",
+       {.move = move_unless_refused},
+       [](std::wstring_view from, std::wstring_view) -> DWORD {
+         return from.ends_with(L"nimbol.exe.new") ? ERROR_ACCESS_DENIED : 0;
+       }},
+  };
+  for (const Case& c : cases) {
+    make_folders(paths_.program_folder);
+    write_file(paths_.program_file, "the installed copy");
+    refuse_move = c.refuse;
+    Result<std::string> installed;
+    {
+      const HooksInstalled hooks(c.hooks);
+      installed = install_to(paths_, own_);
+    }
+    refuse_move = nullptr;
+    ASSERT_FALSE(installed.has_value()) << c.what;
+    EXPECT_TRUE(installed.error().starts_with("Nimbol could not be copied: ")) << c.what << ": " << installed.error();
+    EXPECT_TRUE(installed.error().ends_with("\n\nThe installed copy was left as it was.")) << installed.error();
+    EXPECT_EQ(read_file(paths_.program_file), "the installed copy") << c.what;
+    EXPECT_EQ(names_in(paths_.program_folder), std::vector<std::string>{"nimbol.exe"}) << c.what;
+  }
+}
+
+// Uninstalling puts the program file out of the way first, on its own
+// volume (a running program file can be renamed, not deleted, and not
+// moved to another volume), and only then removes the shortcut and the
+// entry; a failure on the way leaves the installation as it was.
+TEST_F(Install, UninstallingSetsTheProgramAsideOnItsOwnVolumeOrChangesNothing) {
+  // This test's folders stand for the program's volume; the temporary
+  // folder is on another one.
+  const std::wstring volume = to_wide(folders_.path()) + L"\\";
+  const auto elsewhere = [volume](std::wstring_view, std::wstring_view to) -> DWORD {
+    return to.starts_with(volume) ? 0 : ERROR_NOT_SAME_DEVICE;
+  };
+  const auto everywhere = [](std::wstring_view, std::wstring_view) -> DWORD { return ERROR_ACCESS_DENIED; };
+  struct Case {
+    const char* what;
+    std::function<DWORD(std::wstring_view, std::wstring_view)> refuse;
+    bool hold_shortcut;
+    const char* failure;  // none: uninstalled
+  };
+  const Case cases[] = {
+      {"the temporary folder is on another volume", elsewhere, false, nullptr},
+      {"the program file cannot be moved", everywhere, false, "The program file could not be removed: "},
+      {"the shortcut cannot be removed", elsewhere, true, "The Start menu entry could not be removed: "},
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(install_to(paths_, own_).has_value()) << c.what;
+    const std::optional<BY_HANDLE_FILE_INFORMATION> installed = identity(paths_.program_file);
+    ASSERT_TRUE(installed.has_value());
+
+    // Started and held before its first instruction, as in the update test:
+    // the installed copy is the running program.
+    std::wstring command = L"\"" + to_wide(paths_.program_file) + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION running{};
+    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
+                               &startup, &running));
+    HANDLE shortcut = c.hold_shortcut ? CreateFileW(to_wide(paths_.shortcut).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                                    nullptr, OPEN_EXISTING, 0, nullptr)
+                                      : INVALID_HANDLE_VALUE;
+    refuse_move = c.refuse;
+    Result<void> removed;
+    {
+      const HooksInstalled hooks({.move = move_unless_refused});
+      removed = uninstall_from(paths_, running.dwProcessId);
+    }
+    refuse_move = nullptr;
+    if (shortcut != INVALID_HANDLE_VALUE) CloseHandle(shortcut);
+    const std::string set_aside = folders_.file("Programs\\" + moved_aside_name(running.dwProcessId));
+
+    if (!c.failure) {
+      ASSERT_TRUE(removed.has_value()) << c.what << ": " << removed.error();
+      const std::optional<BY_HANDLE_FILE_INFORMATION> moved = identity(set_aside);
+      ASSERT_TRUE(moved.has_value()) << c.what << ": set aside beside the program folder";
+      EXPECT_TRUE(same_file(*moved, *installed)) << c.what;
+      EXPECT_FALSE(path_exists(paths_.program_folder)) << c.what;
+      EXPECT_FALSE(path_exists(paths_.shortcut)) << c.what;
+      EXPECT_FALSE(key_exists(uninstall_key)) << c.what;
+    } else {
+      ASSERT_FALSE(removed.has_value()) << c.what;
+      EXPECT_TRUE(removed.error().starts_with(c.failure)) << c.what << ": " << removed.error();
+      const std::optional<BY_HANDLE_FILE_INFORMATION> still = identity(paths_.program_file);
+      ASSERT_TRUE(still.has_value()) << c.what;
+      EXPECT_TRUE(same_file(*still, *installed)) << c.what;
+      EXPECT_FALSE(path_exists(set_aside)) << c.what;
+      EXPECT_TRUE(path_exists(paths_.shortcut)) << c.what;
+      EXPECT_TRUE(stored_value(L"UninstallString").has_value()) << c.what;
+    }
+    TerminateProcess(running.hProcess, 0);
+    WaitForSingleObject(running.hProcess, 10000);
+    CloseHandle(running.hThread);
+    CloseHandle(running.hProcess);
+
+    // The next start of any copy clears away what was set aside, and only that.
+    write_file(folders_.file("Programs\\Nimbol-uninstalled-notes.txt"), "not ours");
+    delete_previous_copy(source());
+    EXPECT_FALSE(path_exists(set_aside)) << c.what;
+    EXPECT_TRUE(path_exists(folders_.file("Programs\\Nimbol-uninstalled-notes.txt"))) << c.what;
+    remove_tree(folders_.file("Programs"));
+    DeleteFileW(to_wide(paths_.shortcut).c_str());
+    RegDeleteTreeW(HKEY_CURRENT_USER, uninstall_key.c_str());
+  }
 }
 
 TEST_F(Install, TheMenuKnowsWhetherThisIsTheInstalledCopy) {

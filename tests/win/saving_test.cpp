@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -59,6 +61,15 @@ class SavingTab : public GuiThreadTest {
   Tab tab_at(std::size_t index) {
     auto state = app_state().borrow();
     return state->tabs.at(index);
+  }
+
+  // The names of the save's temporary files in the folder, sorted.
+  std::vector<std::string> temporary_files() const {
+    std::vector<std::string> names;
+    for (std::string& name : names_in(folder_.path())) {
+      if (name.ends_with(".nimbol-save")) names.push_back(std::move(name));
+    }
+    return names;
   }
 
   bool no_temporary_files() const {
@@ -122,11 +133,16 @@ TEST_F(SavingTab, ReplacesAnExistingFileWhole) {
   const std::string target = path("notes.txt");
   write_file(target, "the old contents, longer than the new ones\r\n");
   const std::size_t index = add_tab("new", file_tab(target));
-  // A stray temporary file from an earlier crash is simply overwritten.
-  write_file(target + ".nimbol-save", "stray bytes from a crash");
+  // A temporary file an earlier save left (it may hold the only copy of a
+  // text) is neither reused nor removed.
+  for (const std::string& stray : {target + ".nimbol-save", path("~0000000000000000.nimbol-save")}) {
+    write_file(stray, "left by an earlier save");
+  }
+  const std::vector<std::string> strays = temporary_files();
   EXPECT_TRUE(save_tab(index, false));
   EXPECT_EQ(read_file(target), "new");
-  EXPECT_TRUE(no_temporary_files());
+  EXPECT_EQ(temporary_files(), strays);
+  for (const std::string& stray : strays) EXPECT_EQ(read_file(path(stray)), "left by an earlier save") << stray;
   EXPECT_FALSE(tab_at(index).dirty);
 }
 
@@ -213,6 +229,11 @@ int move_refused(const wchar_t*, const wchar_t*) {
   return FALSE;
 }
 
+int disk_full(void*, const void*, std::uint32_t, std::uint32_t*) {
+  SetLastError(ERROR_DISK_FULL);
+  return FALSE;
+}
+
 TEST_F(SavingTab, WhenTheReplacementAndTheMoveBothFailTheTextIsKept) {
   struct Case {
     const char* what;
@@ -226,9 +247,9 @@ TEST_F(SavingTab, WhenTheReplacementAndTheMoveBothFailTheTextIsKept) {
   };
   for (const Case& c : cases) {
     const std::string target = path(std::string(c.what) + ".txt");
-    const std::string temporary = target + ".nimbol-save";
     write_file(target, "old text");
     const std::size_t index = add_tab("new text", file_tab(target));
+    const std::vector<std::string> before = temporary_files();
 
     Script answer = answer_every(MESSAGE_BOX_CLASS, [](HWND box) { click_named(box, L"OK"); });
     {
@@ -237,13 +258,28 @@ TEST_F(SavingTab, WhenTheReplacementAndTheMoveBothFailTheTextIsKept) {
     }
     ASSERT_EQ(answer.dialogs.size(), 1u) << c.what;
     std::string message = target + " could not be saved.\n\n" + system_error_text(c.error);
+    const std::vector<std::string> left = temporary_files();
     if (c.target_gone) {
+      std::vector<std::string> kept;
+      std::ranges::set_difference(left, before, std::back_inserter(kept));
+      ASSERT_EQ(kept.size(), 1u) << c.what;
+      const std::string temporary = folder_.file(kept.front());
       message += "\n\nThe old file is gone; the text is now in:\n" + temporary;
       EXPECT_FALSE(path_exists(target)) << c.what;
       EXPECT_EQ(read_file(temporary), "new text") << c.what;
+
+      // Saving again while the disk is full fails too, and must not take
+      // the one copy there is with it.
+      Script again = answer_every(MESSAGE_BOX_CLASS, [](HWND box) { click_named(box, L"OK"); });
+      {
+        const HooksInstalled hooks({.write = disk_full});
+        EXPECT_FALSE(with_script(again, [&] { return save_tab(index, false); })) << c.what;
+      }
+      EXPECT_EQ(read_file(temporary), "new text") << c.what << ": the retry lost the earlier copy";
+      EXPECT_EQ(temporary_files(), left) << c.what;
     } else {
       EXPECT_EQ(read_file(target), "old text") << c.what;
-      EXPECT_FALSE(path_exists(temporary)) << c.what;
+      EXPECT_EQ(left, before) << c.what;
     }
     EXPECT_TRUE(any_shows(answer.dialogs, message)) << c.what << "\n" << to_utf8(answer.dialogs[0].texts.back());
     EXPECT_TRUE(tab_at(index).dirty) << c.what;
@@ -315,10 +351,24 @@ TEST_F(SavingTab, AFileWithA255UnitPathOpensAndSaves) {
     // Windows takes such paths only in their literal form, unless the
     // machine allows long paths to every program.
     ASSERT_EQ(handed_paths.size(), 2u) << c.what;
-    for (const std::wstring& handed : handed_paths) EXPECT_TRUE(handed.starts_with(L"\\\\?\\")) << c.what;
+    EXPECT_TRUE(std::ranges::count(handed_paths, literal(c.target)) == 1) << c.what;
     DeleteFileW(literal(c.target).c_str());
   }
   EXPECT_TRUE(names_in(folder).empty());
+}
+
+// The temporary name must fit however long the file's own name is: one of
+// 250 units leaves no room for anything appended to it.
+TEST_F(SavingTab, AFileWithA250UnitNameSaves) {
+  const std::string target = path(std::string(246, 'n') + ".txt");
+  const HANDLE file = CreateFileW(literal(target).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  CloseHandle(file);
+  const std::size_t index = add_tab("saved text", file_tab(target));
+  Script answer = answer_every(MESSAGE_BOX_CLASS, [](HWND box) { click_named(box, L"OK"); });
+  EXPECT_TRUE(with_script(answer, [&] { return save_tab(index, false); }));
+  EXPECT_EQ(read_literal(target), "saved text");
+  EXPECT_TRUE(temporary_files().empty());
 }
 
 TEST_F(SavingTab, AnsiTextOutsideTheCodePageIsSavedAsUtf8) {

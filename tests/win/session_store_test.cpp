@@ -216,7 +216,8 @@ TEST_F(SessionStoreTest, WritesOnlyPendingTabsAndRemovesTheTextOfCleanOrEmptyOne
       EXPECT_EQ(index->tabs[i].id, views[i].id);
       EXPECT_EQ(index->tabs[i].path, views[i].path);
       EXPECT_EQ(index->tabs[i].untitled, views[i].untitled);
-      EXPECT_EQ(index->tabs[i].dirty, views[i].dirty);
+      // An emptied tab has no text to restore: it comes back unmodified.
+      EXPECT_EQ(index->tabs[i].dirty, views[i].dirty && i != emptied);
     }
     EXPECT_EQ(index->tabs[typed].sel, (std::array<std::int32_t, 2>{4, 9}));
 
@@ -552,6 +553,81 @@ TEST_F(SessionStoreTest, AStoredTextGoesOnlyAfterAnIndexWithoutItIsWritten) {
         ASSERT_EQ(index->tabs.size(), 1u);
         EXPECT_EQ(index->tabs[0].id, 2u);
       }
+    }
+  }
+}
+
+// A text the user deleted stays deleted, also when its file cannot go at
+// once (a scanner holding it without delete sharing): it is not restored,
+// and it goes as soon as it can.
+TEST_F(SessionStoreTest, AnEmptiedTabsTextThatCannotBeRemovedYetIsNeverRestored) {
+  for (const bool crash : {true, false}) {
+    SCOPED_TRACE(crash ? "a crash while it is held" : "held until the next store");
+    remove_tree(data_dir_);
+    start();
+    add_tab("the words to take back", true, true);
+    ASSERT_TRUE(store_session());
+    const std::string text_file = tab_file(tab_file_name(1));
+    ASSERT_TRUE(path_exists(text_file));
+
+    HWND editor = tabs()[0].editor;
+    SendMessageW(editor, EM_SETSEL, 0, -1);
+    SendMessageW(editor, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L""));
+    mark_modified(editor);
+    HANDLE held = CreateFileW(to_wide(text_file).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(store_session());
+    ASSERT_TRUE(path_exists(text_file)) << "the hold did not keep the file";
+    const auto index = stored_index();
+    ASSERT_TRUE(index.has_value());
+    ASSERT_EQ(index->tabs.size(), 1u);
+    EXPECT_FALSE(index->tabs[0].dirty);
+
+    if (crash) {
+      restart();
+      restore_session();
+      const auto back = tabs();
+      ASSERT_EQ(back.size(), 1u);
+      EXPECT_EQ(back[0].text, "");
+      EXPECT_FALSE(back[0].dirty);
+    }
+    CloseHandle(held);
+    ASSERT_TRUE(store_session());
+    EXPECT_FALSE(path_exists(text_file));
+  }
+}
+
+// Files larger than anything the program writes are not read whole: they
+// count as unreadable, like damaged ones.
+TEST_F(SessionStoreTest, StoredFilesBeyondTheirCapAreNotRead) {
+  start();
+  struct Case {
+    StoredFile kind;
+    std::uint64_t size;  // a sparse file
+    bool read;
+  };
+  const Case cases[] = {
+      {StoredFile::Index, MAX_INDEX_FILE_BYTES, true},
+      {StoredFile::Index, MAX_INDEX_FILE_BYTES + 1, false},
+      {StoredFile::Tab, MAX_TAB_FILE_BYTES + 1, false},
+  };
+  const std::string file = tab_file("sized");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.size);
+    HANDLE handle = CreateFileW(to_wide(file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(handle, INVALID_HANDLE_VALUE);
+    LARGE_INTEGER end{};
+    end.QuadPart = static_cast<LONGLONG>(c.size);
+    EXPECT_TRUE(SetFilePointerEx(handle, end, nullptr, FILE_BEGIN) && SetEndOfFile(handle));
+    CloseHandle(handle);
+    const auto bytes = read_stored_file(file, c.kind);
+    if (c.read) {
+      ASSERT_TRUE(bytes.has_value()) << bytes.error();
+      EXPECT_EQ(bytes->size(), c.size);
+    } else {
+      ASSERT_FALSE(bytes.has_value());
+      EXPECT_EQ(bytes.error(), static_cast<std::uint32_t>(ERROR_FILE_TOO_LARGE));
     }
   }
 }
