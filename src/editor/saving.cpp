@@ -25,6 +25,7 @@
 #include "editor/tabs.h"
 #include "model/app_state.h"
 #include "model/frame_hooks.h"
+#include "model/veil_state.h"
 #include "store/session_store.h"
 #include "text/editor_text.h"
 #include "ui/message_box.h"
@@ -134,6 +135,9 @@ bool save_tab(std::size_t index, bool save_as) {
     if (answer != 0) return false;
   }
 
+  // The dialog or the question may have been answered after the text got
+  // covered: the covered text is not written then.
+  if (veiled()) return false;
   const std::optional<EditorFacts> editor = editor_of(facts->tab.id);
   if (!editor) return false;
   Prepared prepared = prepare(*editor);
