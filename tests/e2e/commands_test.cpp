@@ -236,6 +236,21 @@ TEST(Commands, ADialogAnsweredAfterTheTextGotCoveredDoesNotGoOnWithIt) {
   ASSERT_TRUE(eventually([&] { return !prompt; }));
   ASSERT_TRUE(app.sync());
   EXPECT_EQ(selection(editor), std::pair(0, 0)) << "the caret stayed on the first line";
+
+  // The close question of a changed tab, answered "Don't Save".
+  app.click(app.veil(), {200, 200});
+  ASSERT_TRUE(eventually([&] { return !app.veil().visible(); }));
+  app.type(L"new ");
+  ASSERT_TRUE(eventually([&] { return app.editor_text(editor) == L"new one\rtwo\r"; }));
+  app.press('W', ctrl);
+  const Window question = app.wait_for_message_box();
+  ASSERT_TRUE(question);
+  ASSERT_TRUE(cover());
+  app.choose(question, L"Don't Save");
+  ASSERT_TRUE(eventually([&] { return !question; }));
+  ASSERT_TRUE(app.sync());
+  EXPECT_TRUE(editor) << "the tab was not closed";
+  EXPECT_EQ(app.editor_text(editor), L"new one\rtwo\r");
 }
 
 }  // namespace
