@@ -4,7 +4,7 @@
 
 #include "ui/command_ids.h"
 
-const std::array<AcceleratorEntry, 20> accelerator_table = {{
+const std::array<AcceleratorEntry, 21> accelerator_table = {{
     {'N', true, false, CMD_NEW_TAB},
     {'T', true, false, CMD_NEW_TAB},
     {'O', true, false, CMD_OPEN},
@@ -25,4 +25,5 @@ const std::array<AcceleratorEntry, 20> accelerator_table = {{
     {vk::oem_minus, true, false, CMD_ZOOM_OUT},
     {vk::subtract, true, false, CMD_ZOOM_OUT},
     {'0', true, false, CMD_ZOOM_RESET},
+    {'L', true, false, CMD_HIDE_NOW},
 }};

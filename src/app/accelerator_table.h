@@ -19,4 +19,4 @@ inline constexpr std::uint16_t tab = 0x09, f3 = 0x72, f5 = 0x74, add = 0x6B, sub
                                oem_minus = 0xBD;
 }
 
-extern const std::array<AcceleratorEntry, 20> accelerator_table;
+extern const std::array<AcceleratorEntry, 21> accelerator_table;

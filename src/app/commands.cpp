@@ -9,6 +9,7 @@
 #include "app/commands.h"
 
 #include "about/about_window.h"
+#include "app/covered_commands.h"
 #include "app/frame.h"
 #include "editor/editor.h"
 #include "editor/file_dialog.h"
@@ -19,13 +20,16 @@
 #include "find/go_to_line_win.h"
 #include "install/install_flows.h"
 #include "model/app_state.h"
+#include "model/veil_state.h"
 #include "print/printing.h"
 #include "print/time_date.h"
 #include "privacy/private_clipboard.h"
 #include "privacy/settings_window.h"
+#include "privacy/veil.h"
 #include "store/settings_change.h"
 #include "store/vault_flows.h"
 #include "ui/command_ids.h"
+#include "ui/password_prompt.h"
 #include "ui/theme.h"
 #include "update/updates_window.h"
 
@@ -59,6 +63,19 @@ void open_file() {
   if (const std::optional<std::string> path = file_dialog(active().frame, {}, false)) open_path(*path);
 }
 
+// The prompt may still be open when the text gets covered; an answer given
+// then moves nothing (the caret's line would show through the veil's bars).
+Result<void> go_to_line_unless_covered(void* context, std::span<const SecureBuffer> texts) {
+  if (veiled()) return {};
+  return go_to_line_validator(context, texts);
+}
+
+void go_to_line_in(HWND frame, HWND editor) {
+  if (!editor) return;
+  GoToLineEditor context = go_to_line_editor(editor);
+  static_cast<void>(password_prompt(frame, go_to_line_prompt(), &context, go_to_line_unless_covered));
+}
+
 void next_tab(bool forward) {
   const ActiveTab a = active();
   const std::size_t n = a.count == 0 ? 1 : a.count;
@@ -73,6 +90,7 @@ void set_theme(Theme choice) {
 }
 
 void dispatch_command(std::uint16_t id) {
+  if (veiled() && needs_text_shown(id)) return;
   switch (id) {
     case CMD_NEW_TAB:
       activate_tab(new_tab());
@@ -110,6 +128,9 @@ void dispatch_command(std::uint16_t id) {
       break;
     case CMD_PRIVACY_SETTINGS:
       open_privacy_settings();
+      break;
+    case CMD_HIDE_NOW:
+      hide_now();
       break;
     case CMD_PASTE:
       send_to_active_editor(WM_PASTE);
@@ -186,7 +207,7 @@ void dispatch_command(std::uint16_t id) {
       break;
     case CMD_GO_TO_LINE: {
       const ActiveTab a = active();
-      go_to_line(a.frame, a.editor);
+      go_to_line_in(a.frame, a.editor);
       break;
     }
     case CMD_UPDATES:

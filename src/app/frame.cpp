@@ -300,7 +300,11 @@ LRESULT CALLBACK frame_proc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
       }
       return 0;
     case WM_APP_COVER:
-      cover();
+      if (wparam) {
+        hide_now();
+      } else {
+        cover();
+      }
       return 0;
     case WM_APP_UNLOCK:
       on_unlock_request();

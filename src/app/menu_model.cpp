@@ -99,6 +99,7 @@ std::vector<MenuItem> main_menu_items(const MainMenuFacts& facts) {
   } else {
     items.push_back(command("Set Password...", CMD_SET_PASSWORD));
   }
+  items.push_back(command("Hide Now\tCtrl+L", CMD_HIDE_NOW));
   items.push_back(separator());
   items.push_back(command(facts.update_available ? "Update Available..." : "Check for Updates...", CMD_UPDATES));
   // The installed copy has nothing to install; any other copy offers to

@@ -48,5 +48,6 @@ struct MainMenuFacts {
 std::vector<MenuItem> edit_menu_items(const EditMenuFacts& facts, bool with_find);
 
 // The main menu: File, Edit (with the find group) and View submenus, then
-// the password, update, install and about items.
+// the privacy items (settings, password, Hide Now), then the update,
+// install and about items.
 std::vector<MenuItem> main_menu_items(const MainMenuFacts& facts);

@@ -26,6 +26,7 @@
 #include "editor/tabs.h"
 #include "model/app_state.h"
 #include "model/frame_hooks.h"
+#include "model/veil_state.h"
 #include "store/random.h"
 #include "store/session_store.h"
 #include "text/editor_text.h"
@@ -154,6 +155,9 @@ bool save_tab(std::size_t index, bool save_as) {
     if (answer != 0) return false;
   }
 
+  // The dialog or the question may have been answered after the text got
+  // covered: the covered text is not written then.
+  if (veiled()) return false;
   const std::optional<EditorFacts> editor = editor_of(facts->tab.id);
   if (!editor) return false;
   // The stored copy catches up with the editor before the file changes: a

@@ -263,7 +263,10 @@ void close_tab(std::size_t index) {
 
   if (dirty && (has_path || editor_has_text(editor))) {
     activate_tab(index);
-    switch (ask_save_changes(title)) {
+    const SaveAnswer answer = ask_save_changes(title);
+    // Answered after the text got covered: the tab and its text stay.
+    if (veiled()) return;
+    switch (answer) {
       case SaveAnswer::Save:
         if (!save_tab(index, false)) return;
         break;

@@ -14,6 +14,7 @@
 #include "base/secure_buffer.h"
 #include "editor/tab_model.h"
 #include "model/app_state.h"
+#include "model/veil_state.h"
 #include "print/print_pages.h"
 #include "text/editor_text.h"
 #include "ui/dark_dialog.h"
@@ -82,6 +83,8 @@ void print_document(HWND owner, std::string_view title, bool print_labels, std::
   const BOOL chosen = system.choose ? system.choose(&dialog) : PrintDlgW(&dialog);
   const DialogResults release(dialog);
   if (!chosen || !dialog.hDC) return;
+  // Answered after the text got covered: nothing is printed.
+  if (veiled()) return;
 
   PrinterTarget printer(dialog.hDC);
   PrintTarget& target = system.target ? *system.target : printer;

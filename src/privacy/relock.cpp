@@ -2,6 +2,8 @@
 
 #include "privacy/relock.h"
 
+#include <utility>
+
 #include "model/app_state.h"
 #include "model/veil_state.h"
 #include "privacy/relock_rules.h"
@@ -21,31 +23,36 @@ bool relock_required() {
     facts.relock_minutes = state->config.relock_minutes;
   }
   facts.hidden_at = veil_state().hidden_at;
+  facts.locked_by_user = locked_by_user();
   facts.now = std::chrono::steady_clock::now();
   return password_needed(facts);
 }
 
-void on_unlock_request() {
-  VeilState& veil = veil_state();
-  if (veil.unlock_prompt_open) return;
-  HWND frame = nullptr;
+bool password_confirmed(HWND owner) {
   std::string folder;
   {
     auto state = app_state().borrow();
-    if (!state || !state->store) return;
-    frame = state->frame;
+    if (!state || !state->store) return false;
     folder = state->store->dir;
   }
-  veil.unlock_prompt_open = true;
+  // While this prompt is up the frame may still be enabled (another window
+  // owns the prompt): a click on the veil must not open a second one.
+  VeilState& veil = veil_state();
+  const bool was_open = std::exchange(veil.unlock_prompt_open, true);
   // The entered password only has to open the vault: the master key it
   // yields is wiped with the answer, and the held key stays as it is.
   UnlockAnswer answer{folder, open_vault, std::nullopt};
-  const PromptResult result = password_prompt(frame, relock_prompt(), &answer, validate_unlock);
-  veil.unlock_prompt_open = false;
-  if (result == PromptResult::Accepted) {
+  const PromptResult result = password_prompt(owner, relock_prompt(), &answer, validate_unlock);
+  veil.unlock_prompt_open = was_open;
+  return result == PromptResult::Accepted;
+}
+
+void on_unlock_request() {
+  if (veil_state().unlock_prompt_open) return;
+  if (password_confirmed(frame_window())) {
     uncover();
   } else {
-    veil.unlock_prompt_dismissed = true;
+    veil_state().unlock_prompt_dismissed = true;
   }
 }
 

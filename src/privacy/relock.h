@@ -12,6 +12,11 @@ inline constexpr UINT WM_APP_UNLOCK = WM_APP + 1;
 // Whether the password must be entered before covered text is shown.
 bool relock_required();
 
+// The unlock prompt over `owner`, for a change that would otherwise let
+// covered text back without the password: true once the right password was
+// entered, false when it was cancelled or there is no vault to ask.
+bool password_confirmed(HWND owner);
+
 // The frame's handler of WM_APP_UNLOCK: asks for the password (one prompt
 // at a time) and uncovers once the right one was entered.
 void on_unlock_request();

@@ -8,10 +8,13 @@
 
 #include "model/app_state.h"
 #include "model/config.h"
+#include "model/veil_state.h"
 #include "privacy/capture.h"
 #include "privacy/idle.h"
 #include "privacy/relock.h"
+#include "privacy/relock_rules.h"
 #include "privacy/settings_form.h"
+#include "privacy/veil.h"
 #include "store/settings.h"
 #include "ui/controls.h"
 #include "ui/message_box.h"
@@ -114,7 +117,29 @@ Reveal chosen_reveal(HWND window) {
   return Reveal::Focus;
 }
 
-// False when the reveal key was refused and the window stays open.
+enum class CoverChange { Refused, Allowed, PasswordGiven };
+
+// While the text is covered and only the password would show it, a change
+// that makes showing it easier is the password holder's to make: without
+// this, anyone at the covered window could switch the re-lock off here and
+// then simply click.
+CoverChange cover_change(HWND window, std::uint8_t key) {
+  const CoverSettings after{
+      checked(window, ID_HIDE_TEXT), chosen_reveal(window),
+      RevealKey{checked(window, ID_CTRL), checked(window, ID_ALT), checked(window, ID_SHIFT), key},
+      checked(window, ID_RELOCK),
+      parse_bounded_number(get_control_text(window, ID_RELOCK_MINUTES), MAX_RELOCK_MINUTES)};
+  if (!veiled() || !weakens_cover(cover_settings(current_config()), after) || !relock_required()) {
+    return CoverChange::Allowed;
+  }
+  const bool given = password_confirmed(window);
+  // The window may have gone with the frame while the prompt was up.
+  if (!IsWindow(window)) return CoverChange::Refused;
+  return given ? CoverChange::PasswordGiven : CoverChange::Refused;
+}
+
+// False when the reveal key was refused, or the password for a weaker cover
+// was not given, and the window stays open with nothing saved.
 bool save(HWND window) {
   // Checked whatever reveal is chosen, even while the field is greyed: a
   // stored chord must always be one the veil can take.
@@ -123,13 +148,16 @@ bool save(HWND window) {
     message_box(window, false, msg_bad_reveal_key, {"OK"}, 0, 0);
     return false;
   }
+  const CoverChange change = cover_change(window, *key);
+  if (change == CoverChange::Refused) return false;
   HWND veil = nullptr, status_bar = nullptr;
-  bool hide_text = false, hide_from_capture = false;
+  bool hiding_switched_off = false, hide_from_capture = false;
   Config saved;
   {
     auto state = app_state().borrow();
     if (!state) return true;
     Config& c = state->config;
+    hiding_switched_off = c.hide_text && !checked(window, ID_HIDE_TEXT);
     c.hide_text = checked(window, ID_HIDE_TEXT);
     c.reveal = chosen_reveal(window);
     c.reveal_key = {checked(window, ID_CTRL), checked(window, ID_ALT), checked(window, ID_SHIFT), *key};
@@ -139,7 +167,6 @@ bool save(HWND window) {
     c.relock_minutes = parse_bounded_number(get_control_text(window, ID_RELOCK_MINUTES), MAX_RELOCK_MINUTES);
     c.hide_from_capture = checked(window, ID_CAPTURE);
     saved = c;
-    hide_text = c.hide_text;
     hide_from_capture = c.hide_from_capture;
     veil = state->veil;
     status_bar = state->status_bar;
@@ -147,7 +174,16 @@ bool save(HWND window) {
   save_config(saved);
   arm_idle_timer();
   apply_capture_exclusion(hide_from_capture);
-  if (!hide_text) request_reveal(true);
+  // Hiding switched off shows covered text, through the re-lock unless the
+  // password was just given. A Hide Now cover stays when hiding was off
+  // already.
+  if (hiding_switched_off) {
+    if (change == CoverChange::PasswordGiven) {
+      uncover();
+    } else {
+      request_reveal(true);
+    }
+  }
   // A new mask or hint, and the capture note, show at once.
   if (veil) InvalidateRect(veil, nullptr, FALSE);
   if (status_bar) InvalidateRect(status_bar, nullptr, FALSE);

@@ -48,6 +48,10 @@ void invalidate(HWND window) {
 
 bool frame_is_foreground(HWND frame) { return frame && GetForegroundWindow() == frame; }
 
+// Set by Hide Now, cleared by the next uncover. Kept here rather than in the
+// veil's shared state: only covering and uncovering change it.
+bool locked = false;
+
 // The editor answers the line questions with its own messages.
 class RichEditLines final : public EditorLineMetrics {
  public:
@@ -106,19 +110,26 @@ void refresh_veil_layout() {
   invalidate(veil);
 }
 
-void cover() {
+namespace {
+
+void cover_text(bool lock) {
   const VeilParts p = veil_parts();
-  if (!p.hide_text) return;
+  if (!p.hide_text && !lock) return;
   VeilState& veil = veil_state();
   if (veil.in_transition) {
-    PostMessageW(p.frame, WM_APP_COVER, 0, 0);
+    PostMessageW(p.frame, WM_APP_COVER, lock ? 1 : 0, 0);
     return;
   }
+  if (lock) locked = true;
   if (veil.veiled) return;
   veil.veiled = true;
   veil.in_transition = true;
   veil.hidden_at = std::chrono::steady_clock::now();
 
+  // A menu left open would go on offering Copy, Print and Save As on the
+  // text it was opened over; it ends before the veil shows, and the
+  // command it might still post is refused while covered.
+  EndMenu();
   show(p.tab_strip, SW_HIDE);
   show(p.status_bar, SW_HIDE);
   show(find_bar_state().window, SW_HIDE);
@@ -130,9 +141,18 @@ void cover() {
   veil.in_transition = false;
 }
 
+}  // namespace
+
+void cover() { cover_text(false); }
+
+void hide_now() { cover_text(true); }
+
+bool locked_by_user() { return locked && veil_state().veiled; }
+
 void uncover() {
   VeilState& veil = veil_state();
   if (!std::exchange(veil.veiled, false)) return;
+  locked = false;
   veil.in_transition = true;
   const VeilParts p = veil_parts();
   show(p.veil, SW_HIDE);

@@ -7,13 +7,21 @@
 #include "model/config.h"
 
 // Posted to the frame for a cover that arrived while the veil was busy
-// covering or uncovering; it is carried out once that has finished.
+// covering or uncovering; it is carried out once that has finished. A
+// wParam of 1 carries a Hide Now.
 inline constexpr UINT WM_APP_COVER = WM_APP + 2;
 
 LRESULT CALLBACK veil_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept;
 
 void cover();
 void uncover();
+
+// Hide Now: covers at once, even with hiding switched off, and locks: with a
+// password set, only the password brings this cover's text back.
+void hide_now();
+
+// Whether the text was locked by Hide Now and not shown since.
+bool locked_by_user();
 
 // The frame's layout pass calls this while the text is veiled: the veil's
 // picture of the window is rebuilt from the (hidden) editor's line metrics.

@@ -73,6 +73,9 @@ void on_paint(HWND window) {
 
 bool modifier_down(int key) { return GetKeyState(key) < 0; }
 
+// The key was already down before this message (bit 30 of the key data).
+bool repeated(LPARAM key_data) { return (key_data & (LPARAM{1} << 30)) != 0; }
+
 // Whether a key on the veil asks for the text back.
 bool key_reveals(WPARAM vk, bool system, const VeilParts& settings) {
   switch (settings.reveal) {
@@ -110,11 +113,13 @@ LRESULT CALLBACK veil_proc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
     case WM_CONTEXTMENU:
     case WM_CHAR:
       return 0;
+    // Only a fresh press reveals: the repeats of a key still held from
+    // before the cover (the L of Ctrl+L) would otherwise undo Hide Now.
     case WM_KEYDOWN:
-      if (key_reveals(wparam, false, veil_parts())) request_reveal(true);
+      if (!repeated(lparam) && key_reveals(wparam, false, veil_parts())) request_reveal(true);
       return 0;
     case WM_SYSKEYDOWN:
-      if (key_reveals(wparam, true, veil_parts())) {
+      if (!repeated(lparam) && key_reveals(wparam, true, veil_parts())) {
         request_reveal(true);
         return 0;
       }

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <utility>
+
 #include <nlohmann/json.hpp>
 
 #include "e2e/driver.h"
@@ -103,6 +106,151 @@ TEST(Commands, ExitClosesLikeTheCloseBox) {
   App app;
   app.command(105);
   EXPECT_EQ(app.wait_exit(), 0u);
+}
+
+// ---- while the text is covered ----
+
+bool open_clipboard() {
+  return eventually([] { return OpenClipboard(nullptr) != FALSE; }, 5s);
+}
+
+std::wstring clipboard_text() {
+  std::wstring text;
+  if (!open_clipboard()) return text;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* p = static_cast<const wchar_t*>(GlobalLock(data))) {
+      text = p;
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return text;
+}
+
+void put_on_clipboard(std::wstring_view text) {
+  ASSERT_TRUE(open_clipboard());
+  EmptyClipboard();
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+  auto* p = static_cast<wchar_t*>(GlobalLock(block));
+  std::copy(text.begin(), text.end(), p);
+  p[text.size()] = 0;
+  GlobalUnlock(block);
+  SetClipboardData(CF_UNICODETEXT, block);
+  CloseClipboard();
+}
+
+std::pair<int, int> selection(const Window& editor) {
+  const auto packed = static_cast<DWORD>(editor.send(EM_GETSEL));
+  return {LOWORD(packed), HIWORD(packed)};
+}
+
+// Any dialog, prompt or message box of the program that is open.
+bool a_dialog_is_open(const App& app) {
+  for (const wchar_t* name : {L"#32770", L"NimbolPasswordWnd", L"NimbolMessageWnd"}) {
+    if (!app.top_level_windows(name).empty()) return true;
+  }
+  return false;
+}
+
+TEST(Commands, WhileTheTextIsCoveredNoCommandReadsOrChangesIt) {
+  TempDir dir;
+  const std::wstring path = dir / L"note.txt";
+  write_file(path, "on disk");
+  App app({.args = {path}});
+  ASSERT_TRUE(eventually([&] { return app.title() == L"note.txt - Nimbol"; }));
+  const Window editor = app.active_editor();
+  app.press(VK_END, ctrl);
+  app.type(L" typed");
+  ASSERT_TRUE(eventually([&] { return app.editor_text(editor) == L"on disk typed"; }));
+  editor.post(EM_SETSEL, 3, 7);
+  ASSERT_TRUE(eventually([&] { return selection(editor) == std::pair(3, 7); }));
+  put_on_clipboard(L"before");
+
+  app.frame().post(WM_WTSSESSION_CHANGE, 7 /* WTS_SESSION_LOCK */);
+  ASSERT_TRUE(eventually([&] { return app.veil().visible(); }));
+  for (const WORD command : {102, 103, 104, 106, 110, 111, 112, 113, 114, 115, 116, 117, 150, 151, 152, 153, 154}) {
+    app.command(command);
+  }
+  ASSERT_TRUE(app.sync());
+  EXPECT_FALSE(a_dialog_is_open(app)) << "no Save As, print, go-to-line or close question";
+  EXPECT_EQ(clipboard_text(), L"before");
+  EXPECT_EQ(read_file(path), "on disk");
+
+  app.press(VK_SPACE);
+  ASSERT_TRUE(eventually([&] { return !app.veil().visible(); }));
+  EXPECT_EQ(app.editors().size(), 1u);
+  EXPECT_EQ(app.editor_text(editor), L"on disk typed");
+  EXPECT_EQ(selection(editor), std::pair(3, 7));
+  EXPECT_FALSE(app.frame().child(L"NimbolFindBar").visible());
+  EXPECT_EQ(app.title(), L"note.txt - Nimbol");
+}
+
+// With "A Click in the Window" activation does not reveal, so a dialog that
+// closes over covered text leaves it covered.
+TEST(Commands, ADialogAnsweredAfterTheTextGotCoveredDoesNotGoOnWithIt) {
+  TempDir dir;
+  const std::wstring lines = dir / L"lines.txt";
+  write_file(lines, "one\r\ntwo\r\n");
+  App app({.args = {lines}, .config = R"({"reveal": "Click"})"});
+  ASSERT_TRUE(eventually([&] { return app.title() == L"Nimbol" && app.veil().visible(); }));
+  app.click(app.veil(), {200, 200});
+  ASSERT_TRUE(eventually([&] { return app.title() == L"lines.txt - Nimbol"; }));
+  const Window editor = app.active_editor();
+  const auto cover = [&] {
+    app.frame().post(WM_WTSSESSION_CHANGE, 7 /* WTS_SESSION_LOCK */);
+    return eventually([&] { return app.veil().visible(); });
+  };
+
+  // Save As, answered with a new name.
+  const std::wstring target = dir / L"copy.txt";
+  app.press('S', ctrl | shift);
+  const Window dialog = app.wait_for_window(L"#32770");
+  ASSERT_TRUE(dialog);
+  Window field;
+  ASSERT_TRUE(eventually([&] {
+    for (const int id : {1152 /* edt1 */, 1148 /* cmb13 */}) {
+      if (HWND found = GetDlgItem(dialog.hwnd(), id)) field = Window(found);
+    }
+    return field.visible();
+  }));
+  field.send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(target.c_str()));
+  ASSERT_TRUE(cover());
+  dialog.post(WM_COMMAND, IDOK);
+  ASSERT_TRUE(eventually([&] { return !dialog; }));
+  ASSERT_TRUE(app.sync());
+  EXPECT_FALSE(file_exists(target));
+  EXPECT_FALSE(a_dialog_is_open(app));
+
+  // Go To Line, answered with the second line.
+  app.click(app.veil(), {200, 200});
+  ASSERT_TRUE(eventually([&] { return !app.veil().visible(); }));
+  ASSERT_EQ(selection(editor), std::pair(0, 0));
+  app.press('G', ctrl);
+  const Window prompt = app.wait_for_window(L"NimbolPasswordWnd");
+  ASSERT_TRUE(prompt);
+  ASSERT_TRUE(cover());
+  Window number;
+  ASSERT_TRUE(eventually([&] { return static_cast<bool>(number = prompt.child(L"Edit")); }));
+  number.send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"2"));
+  app.choose(prompt, L"Go To");
+  ASSERT_TRUE(eventually([&] { return !prompt; }));
+  ASSERT_TRUE(app.sync());
+  EXPECT_EQ(selection(editor), std::pair(0, 0)) << "the caret stayed on the first line";
+
+  // The close question of a changed tab, answered "Don't Save".
+  app.click(app.veil(), {200, 200});
+  ASSERT_TRUE(eventually([&] { return !app.veil().visible(); }));
+  app.type(L"new ");
+  ASSERT_TRUE(eventually([&] { return app.editor_text(editor) == L"new one\rtwo\r"; }));
+  app.press('W', ctrl);
+  const Window question = app.wait_for_message_box();
+  ASSERT_TRUE(question);
+  ASSERT_TRUE(cover());
+  app.choose(question, L"Don't Save");
+  ASSERT_TRUE(eventually([&] { return !question; }));
+  ASSERT_TRUE(app.sync());
+  EXPECT_TRUE(editor) << "the tab was not closed";
+  EXPECT_EQ(app.editor_text(editor), L"new one\rtwo\r");
 }
 
 }  // namespace

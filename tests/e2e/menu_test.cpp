@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <nlohmann/json.hpp>
 
 #include "e2e/driver.h"
@@ -79,6 +80,33 @@ TEST(Menu, AltWhileTheTextIsVeiledOpensNoMenu) {
   app.press(VK_SPACE);
   ASSERT_TRUE(eventually([&] { return !app.veil().visible(); }));
   EXPECT_FALSE(menu_open(app));
+}
+
+TEST(Menu, AnOpenMenuEndsWhenIdlingCoversTheText) {
+  App app({.config = R"({"idle_seconds": 2})"});
+  app.type(L"x");
+  ASSERT_TRUE(eventually([&] { return app.editor_text(app.active_editor()) == L"x"; }));
+  struct Opener {
+    const char* what;
+    std::function<void()> open;
+  } openers[] = {
+      {"the main menu", [&] { app.press(VK_MENU); }},
+      {"the editor's context menu",
+       [&] {
+         app.frame().post(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(app.active_editor().hwnd()), MAKELPARAM(-1, -1));
+       }},
+  };
+  for (const Opener& o : openers) {
+    o.open();
+    ASSERT_TRUE(eventually([&] { return menu_open(app); })) << o.what;
+    EXPECT_TRUE(eventually([&] { return app.veil().visible() && !menu_open(app); })) << o.what;
+    // Nothing of the menu is left to choose from: Enter meets the veil and
+    // reveals (a menu would have taken it and run its first item).
+    app.press(VK_RETURN);
+    ASSERT_TRUE(eventually([&] { return !app.veil().visible() && app.active_editor(); })) << o.what;
+    EXPECT_EQ(app.editor_text(app.active_editor()), L"x") << o.what;
+    EXPECT_EQ(app.editors().size(), 1u) << o.what;
+  }
 }
 
 }  // namespace

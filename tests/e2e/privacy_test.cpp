@@ -213,6 +213,41 @@ TEST(Relock, WithTheReLockOffOrAShortCoverTheTextComesBackAtOnce) {
   }
 }
 
+// ---- Hide Now ----
+
+TEST(HideNow, CtrlLCoversAtOnceAndWithAPasswordOnlyThePasswordShowsTheText) {
+  // Hiding off and the re-lock off: Hide Now covers and locks all the same.
+  App app({.config = R"({"hide_text": false, "password_relock": false})"});
+  app.type(L"secret");
+  ASSERT_TRUE(eventually([&] { return app.editor_text(app.active_editor()) == L"secret"; }));
+  ASSERT_TRUE(app.sync());
+  const auto settings_before = read_file(app.data_folder() + L"\\config.json");
+
+  app.press('L', ctrl);
+  ASSERT_TRUE(eventually([&] { return covered(app); }));
+  EXPECT_EQ(app.title(), L"Nimbol");
+  // The window never stopped being active: a click is what brings it back.
+  app.click(app.veil(), {50, 50});
+  ASSERT_TRUE(eventually([&] { return shown(app); }));
+  EXPECT_EQ(read_file(app.data_folder() + L"\\config.json"), settings_before) << "Hide Now is not a setting";
+
+  set_password(app, L"pw");
+  app.command(129);  // the menu's Hide Now
+  ASSERT_TRUE(eventually([&] { return covered(app); }));
+  app.click(app.veil(), {50, 50});
+  Window prompt = app.wait_for_window(prompt_class);
+  ASSERT_TRUE(prompt);
+  app.choose(prompt, L"Cancel");
+  ASSERT_TRUE(eventually([&] { return !prompt; }));
+  EXPECT_TRUE(covered(app));
+  app.click(app.veil(), {50, 50});
+  prompt = app.wait_for_window(prompt_class);
+  ASSERT_TRUE(prompt);
+  answer(app, prompt, L"pw", L"Unlock");
+  ASSERT_TRUE(eventually([&] { return shown(app); }, 30s));
+  EXPECT_EQ(app.editor_text(app.active_editor()), L"secret");
+}
+
 // ---- the settings window ----
 
 struct Control {
@@ -324,6 +359,47 @@ TEST(PrivacySettings, SwitchingHidingOffWhileCoveredShowsTheText) {
   ASSERT_TRUE(eventually([&] { return !settings; }));
   EXPECT_TRUE(eventually([&] { return shown(app); }));
   EXPECT_EQ(settings_on_disk(app)["hide_text"], false);
+}
+
+TEST(PrivacySettings, WhileTheReLockAppliesAWeakerSaveAsksForThePasswordFirst) {
+  App app({.config = R"({"password_relock": true, "relock_minutes": 0})"});
+  app.type(L"x");
+  set_password(app, L"pw");
+  const Window settings = open_settings(app);
+  ASSERT_TRUE(settings);
+  OtherProgram other;
+  other.activate();
+  ASSERT_TRUE(eventually([&] { return covered(app); }));
+  ASSERT_TRUE(app.sync());
+  const json before = settings_on_disk(app);
+  ASSERT_EQ(before["password_relock"], true);
+
+  // Back at the settings window, the re-lock switched off.
+  SetForegroundWindow(settings.hwnd());
+  set_check(settings, 3013, false);
+  press(settings, 3020);
+  Window prompt = app.wait_for_window(prompt_class);
+  ASSERT_TRUE(prompt);
+  answer(app, prompt, L"wrong", L"Unlock");
+  EXPECT_TRUE(eventually([&] { return prompt_shows(prompt, L"That is not the password."); }, 30s));
+  app.choose(prompt, L"Cancel");
+  ASSERT_TRUE(eventually([&] { return !prompt; }));
+  ASSERT_TRUE(app.sync());
+  EXPECT_TRUE(settings) << "the window stays open";
+  EXPECT_EQ(settings_on_disk(app), before);
+  EXPECT_TRUE(covered(app));
+
+  // With the password the change is saved, and the frame, active again once
+  // the window has closed, shows the text without asking.
+  press(settings, 3020);
+  prompt = app.wait_for_window(prompt_class);
+  ASSERT_TRUE(prompt);
+  answer(app, prompt, L"pw", L"Unlock");
+  ASSERT_TRUE(eventually([&] { return !settings; }, 30s));
+  EXPECT_EQ(settings_on_disk(app)["password_relock"], false);
+  app.switch_back();
+  EXPECT_TRUE(eventually([&] { return shown(app); }));
+  EXPECT_TRUE(app.top_level_windows(prompt_class).empty());
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
 #include "app/menu_model.h"
 
+#include "app/accelerator_table.h"
+#include "app/covered_commands.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -97,6 +100,7 @@ TEST(MenuModel, MainMenuReadsLikeItsTables) {
       "---",
       "Privacy Settings... #128",
       "Set Password... #140",
+      "Hide Now\tCtrl+L #129",
       "---",
       "Check for Updates... #161",
       "Install Nimbol... #162",
@@ -114,11 +118,11 @@ TEST(MenuModel, TopMenuOffersWhatThePasswordUpdateAndInstallationAllow) {
   const Case cases[] = {
       {"a password set, a copy elsewhere of an installed program",
        [](MainMenuFacts& f) { f.password_set = f.installed_copy_exists = true; },
-       {"Change Password... #141", "Remove Password... #142", "---", "Check for Updates... #161",
-        "Update Installed Nimbol... #162", "About Nimbol #160"}},
+       {"Change Password... #141", "Remove Password... #142", "Hide Now\tCtrl+L #129", "---",
+        "Check for Updates... #161", "Update Installed Nimbol... #162", "About Nimbol #160"}},
       {"started from the installed location, a newer version out",
        [](MainMenuFacts& f) { f.running_installed_copy = f.installed_copy_exists = f.update_available = true; },
-       {"Set Password... #140", "---", "Update Available... #161", "About Nimbol #160"}},
+       {"Set Password... #140", "Hide Now\tCtrl+L #129", "---", "Update Available... #161", "About Nimbol #160"}},
   };
   for (const Case& c : cases) {
     MainMenuFacts facts = fresh();
@@ -194,6 +198,52 @@ TEST(MenuModel, ContextMenuIsTheEditSubmenuWithoutItsFindGroup) {
     EXPECT_EQ(context, std::vector<MenuItem>(with_find.begin(), with_find.begin() + 10));
     EXPECT_EQ(context.back().text, "Time/Date\tF5") << "the context menu ends without a separator";
   }
+}
+
+TEST(CoveredCommands, OnlyCommandsThatTouchTheTextWaitForIt) {
+  // Every command number there is, and the menus' texts for reading the
+  // failures; a command missing here fails the count below.
+  struct Case {
+    std::uint16_t command;
+    bool needs_text;
+  } cases[] = {
+      {100, false},  // New Tab
+      {101, false},  // Open: a file goes into a new, covered tab
+      {102, true},   // Save
+      {103, true},   // Save As
+      {104, true},   // Close Tab: would save or throw away unseen text
+      {105, false},  // Exit: the tabs are stored, not lost
+      {106, true},   // Print
+      {107, false},  // Print File Name and Page Number (a setting)
+      {110, true},  {111, true},  {112, true},  {113, true},     {114, true},
+      {115, true},  {116, true},  {117, true},                                  // Undo ... Time/Date
+      {120, false}, {121, false}, {122, false}, {123, false},    {124, false},  // view
+      {126, false},                                                             // Always on Top
+      {128, false},                                                             // Privacy Settings
+      {129, false},                                                             // Hide Now
+      {130, false}, {131, false},                                               // next and previous tab
+      {135, false}, {136, false}, {137, false},                                 // theme
+      {140, false}, {141, false}, {142, false},                                 // password: each asks for it
+      {150, true},  {151, true},  {152, true},  {153, true},     {154, true},   // find, replace, go to line
+      {160, false}, {161, false}, {162, false},                                 // About, updates, install
+      {0, false},   {108, false}, {163, false}, {0xFFFF, false},                // no command
+  };
+  std::size_t waiting = 0;
+  for (const Case& c : cases) {
+    EXPECT_EQ(needs_text_shown(c.command), c.needs_text) << c.command;
+    waiting += c.needs_text;
+  }
+  std::size_t listed = 0;
+  for (std::uint32_t id = 0; id <= 0xFFFF; ++id) listed += needs_text_shown(static_cast<std::uint16_t>(id));
+  EXPECT_EQ(listed, waiting) << "a command waits for the text that the table above does not decide";
+}
+
+TEST(CoveredCommands, CtrlLIsHideNowAndNothingElse) {
+  std::vector<std::uint16_t> commands;
+  for (const AcceleratorEntry& e : accelerator_table) {
+    if (e.key == 'L' && e.ctrl && !e.shift) commands.push_back(e.command);
+  }
+  ASSERT_EQ(commands, std::vector<std::uint16_t>{129});
 }
 
 }  // namespace

@@ -61,6 +61,56 @@ TEST(Relock, ThePasswordIsNeededOnlyUnderAHeldKeyAfterTheChosenTime) {
   }
 }
 
+TEST(Relock, AfterHideNowAHeldPasswordIsAlwaysNeeded) {
+  const auto t0 = std::chrono::steady_clock::time_point{} + 1000h;
+  struct Case {
+    bool store, relock, key;
+    std::uint32_t minutes;
+    bool needed;
+  } cases[] = {
+      {true, false, true, 5, true},    // re-lock off
+      {true, true, true, 1440, true},  // covered for a second of a day's minutes
+      {true, true, false, 0, false},   // no password: nothing to ask
+      {false, false, true, 0, false},  // no data folder: no vault to ask
+  };
+  for (const Case& c : cases) {
+    RelockFacts facts{c.store, c.relock, c.key, c.minutes, t0 - 1s, t0};
+    facts.locked_by_user = true;
+    EXPECT_EQ(password_needed(facts), c.needed) << c.store << c.relock << c.key << c.minutes;
+  }
+}
+
+TEST(Relock, AChangeWeakensTheCoverWhenItMakesShowingTheTextEasier) {
+  const CoverSettings base{true, Reveal::Key, RevealKey{true, false, false, 'U'}, true, 5};
+  struct Case {
+    const char* what;
+    void (*change)(CoverSettings&);
+    bool weakens;
+  } cases[] = {
+      {"nothing", [](CoverSettings&) {}, false},
+      {"hiding off", [](CoverSettings& s) { s.hide_text = false; }, true},
+      {"re-lock off", [](CoverSettings& s) { s.password_relock = false; }, true},
+      {"more minutes", [](CoverSettings& s) { s.relock_minutes = 6; }, true},
+      {"fewer minutes", [](CoverSettings& s) { s.relock_minutes = 0; }, false},
+      {"reveal by focus", [](CoverSettings& s) { s.reveal = Reveal::Focus; }, true},
+      {"reveal by click", [](CoverSettings& s) { s.reveal = Reveal::Click; }, true},
+      {"another key", [](CoverSettings& s) { s.reveal_key.key = 'K'; }, true},
+      {"another modifier", [](CoverSettings& s) { s.reveal_key.shift = true; }, true},
+  };
+  for (const Case& c : cases) {
+    CoverSettings after = base;
+    c.change(after);
+    EXPECT_EQ(weakens_cover(base, after), c.weakens) << c.what;
+  }
+  // From weaker settings towards stronger ones nothing weakens.
+  const CoverSettings open{false, Reveal::Focus, RevealKey{}, false, 1440};
+  EXPECT_FALSE(weakens_cover(open, CoverSettings{true, Reveal::Focus, RevealKey{}, true, 1440}));
+  EXPECT_FALSE(weakens_cover(open, CoverSettings{false, Reveal::Focus, RevealKey{}, true, 0}));
+  // The chord is not in use unless a key reveals.
+  EXPECT_FALSE(
+      weakens_cover(open, CoverSettings{false, Reveal::Focus, RevealKey{false, true, true, '7'}, false, 1440}));
+}
+
 TEST(Relock, ACancelledPromptComesBackOnlyWhenTheUserAsks) {
   struct Case {
     bool open, dismissed, by_user, wanted;
