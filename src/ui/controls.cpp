@@ -33,8 +33,9 @@ struct ControlClass {
   DWORD style;
 };
 
-// No text of the program has a keyboard mnemonic, while file names and
-// addresses may hold an '&': every text is shown (and measured) as written.
+// Labels show their text as written (file names and addresses may hold an
+// '&'); a window whose label has a keyboard mnemonic clears SS_NOPREFIX on
+// it. Button captions are the program's own words and may mark one.
 ControlClass control_class(const ControlSpec& spec) {
   switch (spec.kind) {
     case ControlKind::Label:
@@ -130,8 +131,11 @@ void paint_owner_drawn(const DRAWITEMSTRUCT& item) {
   std::array<wchar_t, caption_buffer> caption{};
   const int length = GetWindowTextW(item.hwndItem, caption.data(), caption_buffer);
   RECT text = area;
+  // A button's caption may mark its mnemonic with '&', underlined once the
+  // keyboard is in use; a link shows an address as it is written.
+  const UINT prefix = link ? DT_NOPREFIX : (item.itemState & ODS_NOACCEL) ? DT_HIDEPREFIX : 0;
   DrawTextW(dc, caption.data(), length, &text,
-            DT_NOPREFIX | (link ? DT_SINGLELINE : DT_CENTER | DT_VCENTER | DT_SINGLELINE));
+            prefix | (link ? DT_SINGLELINE : DT_CENTER | DT_VCENTER | DT_SINGLELINE));
 
   // As the system's own buttons do, the focus rectangle waits until the
   // keyboard has been used in the window.

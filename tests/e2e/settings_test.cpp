@@ -24,10 +24,23 @@ std::vector<std::string> keys_of(const ordered_json& object) {
   return keys;
 }
 
-const std::vector<std::string> key_order = {
-    "theme",           "word_wrap",     "always_on_top", "font_face",  "font_size", "zoom",         "print_labels",
-    "window",          "hide_text",     "reveal",        "reveal_key", "mask",      "idle_seconds", "hide_from_capture",
-    "password_relock", "relock_minutes"};
+const std::vector<std::string> key_order = {"theme",
+                                            "word_wrap",
+                                            "always_on_top",
+                                            "font_face",
+                                            "font_size",
+                                            "zoom",
+                                            "print_labels",
+                                            "window",
+                                            "hide_text",
+                                            "reveal",
+                                            "reveal_key",
+                                            "mask",
+                                            "idle_seconds",
+                                            "hide_from_capture",
+                                            "password_relock",
+                                            "relock_minutes",
+                                            "clipboard_clear_seconds"};
 
 TEST(SettingsFile, AKnownValueSurvivesACloseAndAnUnknownKeyDoesNot) {
   App app({.config = R"({"zoom": 150, "unknown": 1})"});
@@ -105,6 +118,56 @@ TEST(SettingsFile, AMaximisedWindowClosedComesBackMaximisedWithItsNormalRectangl
 TEST(SettingsFile, AlwaysOnTopFromTheSettingsIsAppliedAtStart) {
   App app({.config = R"({"always_on_top": true})"});
   EXPECT_TRUE(eventually([&] { return (GetWindowLongW(app.frame().hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }));
+}
+
+// Privacy Settings grew a row for clearing the clipboard: the window grew
+// with it, nothing in it overlaps or leaves it, and the seconds are read by
+// the idle seconds' rules.
+TEST(PrivacySettings, TheClipboardRowFitsTheWindowAndItsSecondsAreReadLikeTheIdleSeconds) {
+  App app({.config = R"({"clipboard_clear_seconds": 25})"});
+  struct Case {
+    const wchar_t* entered;
+    std::uint32_t stored;
+  };
+  const Case cases[] = {{nullptr, 25}, {L"9999", 3600}, {L"", 0}, {L"7", 7}};
+  for (const Case& c : cases) {
+    app.command(128);
+    const Window settings = app.wait_for_window(L"NimbolSettingsWnd");
+    ASSERT_TRUE(settings);
+    const Window seconds(GetDlgItem(settings.hwnd(), 3016));
+    if (!c.entered) {
+      EXPECT_EQ(seconds.text(), L"25") << "filled from the settings";
+      const UINT dpi = GetDpiForWindow(settings.hwnd());
+      const RECT outer = settings.window_rect();
+      EXPECT_EQ(outer.right - outer.left, static_cast<LONG>((380 * dpi + 48) / 96));
+      EXPECT_EQ(outer.bottom - outer.top, static_cast<LONG>((528 * dpi + 48) / 96));
+      EXPECT_TRUE(settings.child_with_text(L"Clear copied text from the clipboard after"));
+      EXPECT_TRUE(settings.child_with_text(L"seconds (0 = never)"));
+      RECT client{};
+      GetClientRect(settings.hwnd(), &client);
+      std::vector<RECT> placed;
+      for (const Window& child : settings.direct_children()) {
+        RECT r = child.window_rect();
+        MapWindowPoints(HWND_DESKTOP, settings.hwnd(), reinterpret_cast<POINT*>(&r), 2);
+        EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= client.right && r.bottom <= client.bottom)
+            << child.class_name().size() << " control " << GetDlgCtrlID(child.hwnd()) << " leaves the window";
+        for (const RECT& other : placed) {
+          RECT both{};
+          EXPECT_FALSE(IntersectRect(&both, &r, &other)) << "control " << GetDlgCtrlID(child.hwnd()) << " overlaps";
+        }
+        placed.push_back(r);
+      }
+      app.choose(settings, L"Cancel");
+    } else {
+      seconds.send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(c.entered));
+      settings.post(WM_COMMAND, 3020);
+      ASSERT_TRUE(eventually([&] {
+        const ordered_json stored = settings_on_disk(app);
+        return !settings && stored.is_object() && stored["clipboard_clear_seconds"] == c.stored;
+      })) << c.stored;
+    }
+    ASSERT_TRUE(eventually([&] { return !settings; }));
+  }
 }
 
 }  // namespace
