@@ -176,9 +176,9 @@ bool create_find_bar(HWND frame) {
   if (!bar) return false;
   create_controls(bar, controls);
   for (const std::int32_t id : replace_row) ShowWindow(GetDlgItem(bar, id), SW_HIDE);
-  // The labels show their mnemonic instead of a literal '&'.
-  for (HWND label : {GetDlgItem(bar, 0), GetDlgItem(bar, REPLACE_LABEL_ID)}) {
-    if (label) SetWindowLongPtrW(label, GWL_STYLE, GetWindowLongPtrW(label, GWL_STYLE) & ~SS_NOPREFIX);
+  // Every caption with an '&' underlines its letter instead of showing it.
+  for (const ControlSpec& spec : controls) {
+    if (mnemonic_of(spec)) show_mnemonic(GetDlgItem(bar, spec.id));
   }
   // The find field is filled from the document: what is copied out of
   // either field must stay as private as a copy from the editor.

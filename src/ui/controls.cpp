@@ -27,15 +27,18 @@ constexpr std::int32_t body_font_size = 16;
 constexpr std::int32_t heading_font_size = 22;
 constexpr int caption_buffer = 128;
 
+// The GWLP_USERDATA of an owner-drawn button whose caption marks a
+// mnemonic: the letters "MNEM".
+constexpr std::intptr_t MNEMONIC_MARKER = 0x4D4E454D;
+
 struct ControlClass {
   const wchar_t* name;
   DWORD ex_style;
   DWORD style;
 };
 
-// Labels show their text as written (file names and addresses may hold an
-// '&'); a window whose label has a keyboard mnemonic clears SS_NOPREFIX on
-// it. Button captions are the program's own words and may mark one.
+// No text of the program has a keyboard mnemonic, while file names and
+// addresses may hold an '&': every text is shown (and measured) as written.
 ControlClass control_class(const ControlSpec& spec) {
   switch (spec.kind) {
     case ControlKind::Label:
@@ -131,9 +134,8 @@ void paint_owner_drawn(const DRAWITEMSTRUCT& item) {
   std::array<wchar_t, caption_buffer> caption{};
   const int length = GetWindowTextW(item.hwndItem, caption.data(), caption_buffer);
   RECT text = area;
-  // A button's caption may mark its mnemonic with '&', underlined once the
-  // keyboard is in use; a link shows an address as it is written.
-  const UINT prefix = link ? DT_NOPREFIX : (item.itemState & ODS_NOACCEL) ? DT_HIDEPREFIX : 0;
+  const bool mnemonic = GetWindowLongPtrW(item.hwndItem, GWLP_USERDATA) == MNEMONIC_MARKER;
+  const UINT prefix = !mnemonic ? DT_NOPREFIX : (item.itemState & ODS_NOACCEL) ? DT_HIDEPREFIX : 0;
   DrawTextW(dc, caption.data(), length, &text,
             prefix | (link ? DT_SINGLELINE : DT_CENTER | DT_VCENTER | DT_SINGLELINE));
 
@@ -277,6 +279,19 @@ SecureBuffer get_control_secret(HWND window, std::int32_t id) {
 
 void set_control_text(HWND window, std::int32_t id, std::string_view text) {
   SetWindowTextW(GetDlgItem(window, id), to_wide(text).c_str());
+}
+
+void show_mnemonic(HWND control) {
+  if (!control) return;
+  wchar_t name[16] = {};
+  GetClassNameW(control, name, 16);
+  if (_wcsicmp(name, L"Static") == 0) {
+    SetWindowLongPtrW(control, GWL_STYLE, GetWindowLongPtrW(control, GWL_STYLE) & ~SS_NOPREFIX);
+  } else if (GetWindowLongPtrW(control, GWLP_USERDATA) == 0) {
+    // An owner-drawn button; a check box draws its mnemonic itself.
+    SetWindowLongPtrW(control, GWLP_USERDATA, MNEMONIC_MARKER);
+  }
+  InvalidateRect(control, nullptr, TRUE);
 }
 
 std::int32_t measure_text_height(std::string_view text, std::int32_t width) {
