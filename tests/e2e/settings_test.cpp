@@ -125,48 +125,43 @@ TEST(SettingsFile, AlwaysOnTopFromTheSettingsIsAppliedAtStart) {
 // the idle seconds' rules.
 TEST(PrivacySettings, TheClipboardRowFitsTheWindowAndItsSecondsAreReadLikeTheIdleSeconds) {
   App app({.config = R"({"clipboard_clear_seconds": 25})"});
-  struct Case {
-    const wchar_t* entered;
-    std::uint32_t stored;
-  };
-  const Case cases[] = {{nullptr, 25}, {L"9999", 3600}, {L"", 0}, {L"7", 7}};
-  for (const Case& c : cases) {
+  const auto open = [&] {
     app.command(128);
-    const Window settings = app.wait_for_window(L"NimbolSettingsWnd");
-    ASSERT_TRUE(settings);
-    const Window seconds(GetDlgItem(settings.hwnd(), 3016));
-    if (!c.entered) {
-      EXPECT_EQ(seconds.text(), L"25") << "filled from the settings";
-      const UINT dpi = GetDpiForWindow(settings.hwnd());
-      const RECT outer = settings.window_rect();
-      EXPECT_EQ(outer.right - outer.left, static_cast<LONG>((380 * dpi + 48) / 96));
-      EXPECT_EQ(outer.bottom - outer.top, static_cast<LONG>((528 * dpi + 48) / 96));
-      EXPECT_TRUE(settings.child_with_text(L"Clear copied text from the clipboard after"));
-      EXPECT_TRUE(settings.child_with_text(L"seconds (0 = never)"));
-      RECT client{};
-      GetClientRect(settings.hwnd(), &client);
-      std::vector<RECT> placed;
-      for (const Window& child : settings.direct_children()) {
-        RECT r = child.window_rect();
-        MapWindowPoints(HWND_DESKTOP, settings.hwnd(), reinterpret_cast<POINT*>(&r), 2);
-        EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= client.right && r.bottom <= client.bottom)
-            << child.class_name().size() << " control " << GetDlgCtrlID(child.hwnd()) << " leaves the window";
-        for (const RECT& other : placed) {
-          RECT both{};
-          EXPECT_FALSE(IntersectRect(&both, &r, &other)) << "control " << GetDlgCtrlID(child.hwnd()) << " overlaps";
-        }
-        placed.push_back(r);
-      }
-      app.choose(settings, L"Cancel");
-    } else {
-      seconds.send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(c.entered));
-      settings.post(WM_COMMAND, 3020);
-      ASSERT_TRUE(eventually([&] {
-        const ordered_json stored = settings_on_disk(app);
-        return !settings && stored.is_object() && stored["clipboard_clear_seconds"] == c.stored;
-      })) << c.stored;
-    }
-    ASSERT_TRUE(eventually([&] { return !settings; }));
+    return app.wait_for_window(L"NimbolSettingsWnd");
+  };
+  const Window settings = open();
+  ASSERT_TRUE(settings);
+  EXPECT_EQ(Window(GetDlgItem(settings.hwnd(), 3016)).text(), L"25");
+  EXPECT_TRUE(settings.child_with_text(L"Clear copied text from the clipboard after"));
+  EXPECT_TRUE(settings.child_with_text(L"seconds (0 = never)"));
+  // One row taller, and still no control outside the window or over another.
+  const UINT dpi = GetDpiForWindow(settings.hwnd());
+  const RECT outer = settings.window_rect();
+  EXPECT_EQ(outer.right - outer.left, static_cast<LONG>((380 * dpi + 48) / 96));
+  EXPECT_EQ(outer.bottom - outer.top, static_cast<LONG>((528 * dpi + 48) / 96));
+  RECT client{};
+  GetClientRect(settings.hwnd(), &client);
+  std::vector<RECT> placed;
+  for (const Window& child : settings.direct_children()) {
+    RECT r = child.window_rect(), both{};
+    MapWindowPoints(HWND_DESKTOP, settings.hwnd(), reinterpret_cast<POINT*>(&r), 2);
+    const int id = GetDlgCtrlID(child.hwnd());
+    EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= client.right && r.bottom <= client.bottom) << id;
+    for (const RECT& other : placed) EXPECT_FALSE(IntersectRect(&both, &r, &other)) << id;
+    placed.push_back(r);
+  }
+  app.choose(settings, L"Cancel");
+  ASSERT_TRUE(eventually([&] { return !settings; }));
+
+  for (const auto& [entered, stored] : {std::pair(L"9999", 3600), std::pair(L"", 0), std::pair(L"7", 7)}) {
+    const Window window = open();
+    ASSERT_TRUE(window);
+    Window(GetDlgItem(window.hwnd(), 3016)).send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(entered));
+    window.post(WM_COMMAND, 3020);
+    EXPECT_TRUE(eventually([&] {
+      const ordered_json on_disk = settings_on_disk(app);
+      return !window && on_disk.is_object() && on_disk["clipboard_clear_seconds"] == stored;
+    })) << stored;
   }
 }
 
