@@ -134,7 +134,7 @@ def store_rows(t, store):
               "≤ 2×", lambda x: x <= 2, why)
 
 
-def program_rows(t, program, open_mib, typing_mib):
+def program_rows(t, program, open_mib, typing_mib, replace_mib):
     g = program.get
     t.row("Start to first paint (Wine)", ms(g("start.nimbol")), f"bare window with a Rich Edit {ms(g('start.bare'))}",
           ratio_of(g("start.nimbol"), g("start.bare")), "≤ 1.5×", lambda x: x <= 1.5)
@@ -160,6 +160,17 @@ def program_rows(t, program, open_mib, typing_mib):
           f"in an empty document {ms(empty)}", r, "≤ 1.2×", lambda x: x <= 1.2, why)
     t.report(f"The store after that keystroke: longest the window did not answer", ms(g("store.large")),
              f"in the empty document {ms(g('store.empty'))}")
+    # Replace All puts a whole new text into the editor, as opening puts the
+    # file's: the same file opened in the same run is its reference, and the
+    # two sizes show whether its time grows with the text or faster.
+    small = g("replace.1mib")
+    for size in (1, replace_mib):
+        replaced, opened = g(f"replace.{size}mib"), g(f"replace.open.{size}mib")
+        why = ""
+        if size != 1 and small and replaced:
+            why = f"{replaced / small:.1f}× the time of 1 MiB for {size}× the text"
+        t.row(f"Replace All in a {size} MiB file of short lines, until painted", ms(replaced),
+              f"opening that file {ms(opened)}", ratio_of(replaced, opened), "≤ 1.5×", lambda x: x <= 1.5, why)
 
 
 def machine():
@@ -190,11 +201,12 @@ def main():
         wine = open(os.path.join(results, "wine.txt")).read().strip()
     open_mib = int(os.environ.get("NIMBOL_BENCH_OPEN_MIB", "100"))
     typing_mib = int(os.environ.get("NIMBOL_BENCH_TYPING_MIB", "50"))
+    replace_mib = int(os.environ.get("NIMBOL_BENCH_REPLACE_MIB", "5"))
 
     t = Table()
     core_rows(t, core)
     store_rows(t, store)
-    program_rows(t, program, open_mib, typing_mib)
+    program_rows(t, program, open_mib, typing_mib, replace_mib)
 
     when = datetime.date.today().isoformat()
     header = f"Measured {when} on {machine()}" + (f", {wine}" if wine else "") + "."

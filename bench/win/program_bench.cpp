@@ -3,7 +3,8 @@
 // same Wine prefix and the same run: start-up until the window is painted,
 // opening a large file until its text is in the editor (and the memory that
 // took), saving it, and a keystroke in a large document beside one in an
-// empty one, with the stores that follow it.
+// empty one, with the stores that follow it; and Replace All over every
+// line of a file of short lines, beside opening that file.
 //
 // Nothing here reaches into nimbol.exe: the driver starts it with a file
 // argument and watches what any other program could see (windows shown,
@@ -41,7 +42,6 @@ using e2e::App;
 using e2e::StartOptions;
 using e2e::Window;
 
-
 void problem(const std::string& what) {
   std::printf("problem %s\n", what.c_str());
   std::fflush(stdout);
@@ -78,9 +78,10 @@ bool wait_until(const std::function<bool()>& done, double timeout_ms, DWORD paus
 
 // Sends a message and waits as long as it takes (a save of 100 MiB under
 // Wine is slow); the answer, or nothing when the window did not answer.
-std::optional<LRESULT> send_and_wait(HWND window, UINT message, WPARAM wparam = 0, LPARAM lparam = 0) {
+std::optional<LRESULT> send_and_wait(HWND window, UINT message, WPARAM wparam = 0, LPARAM lparam = 0,
+                                     UINT timeout_ms = 30 * 60 * 1000) {
   DWORD_PTR result = 0;
-  if (!SendMessageTimeoutW(window, message, wparam, lparam, SMTO_NORMAL, 30 * 60 * 1000, &result)) return std::nullopt;
+  if (!SendMessageTimeoutW(window, message, wparam, lparam, SMTO_NORMAL, timeout_ms, &result)) return std::nullopt;
   return static_cast<LRESULT>(result);
 }
 
@@ -343,6 +344,55 @@ void bench_typing(int rounds, std::size_t size) {
   bench_keys(bare, "large.bare", rounds, {path});
 }
 
+// ---- Replace All ----
+
+// The find bar's controls, as the frame makes them.
+constexpr int find_field_id = 5001;
+constexpr int replace_field_id = 5007;
+constexpr int replace_all_id = 5009;
+constexpr int result_id = 5005;
+
+// Opens the file, then replaces a word that every few lines hold by one of
+// another length (the text changes size, so the control cannot keep a line
+// as it was) and times the click until the new text is in and painted.
+// Opening the same file in the same run is the reference: both put a
+// whole text into Wine's Rich Edit.
+void bench_replace_all(int rounds, std::size_t size_mib) {
+  const e2e::TempDir folder;
+  const std::wstring path = folder / L"replace.txt";
+  const std::string text = bench::whole_lines(size_mib << 20);
+  e2e::write_file(path, text);
+  const std::string suffix = "." + std::to_string(size_mib) + "mib";
+  for (int i = 0; i < rounds; ++i) {
+    std::optional<OpenedFile> opened = open_file(nimbol, path, units_of(text));
+    if (!opened) return;
+    report(("replace.open" + suffix).c_str(), opened->ms);
+    const HWND frame = opened->frame.hwnd();
+    send_and_wait(frame, WM_COMMAND, CMD_REPLACE);
+    const Window bar = opened->frame.child(L"NimbolFindBar");
+    const HWND find = GetDlgItem(bar.hwnd(), find_field_id);
+    const HWND replacement = GetDlgItem(bar.hwnd(), replace_field_id);
+    if (!find || !replacement) return problem("replace" + suffix + ": no find bar");
+    send_and_wait(find, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"the"));
+    send_and_wait(replacement, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"a"));
+    const double start = now_ms();
+    // Under Wine the control takes the old text out in time that grows with
+    // the square of its size: hours at 5 MiB.
+    constexpr UINT hours = 4 * 60 * 60 * 1000;
+    const std::optional<LRESULT> done =
+        send_and_wait(bar.hwnd(), WM_COMMAND, MAKEWPARAM(replace_all_id, BN_CLICKED),
+                      reinterpret_cast<LPARAM>(GetDlgItem(bar.hwnd(), replace_all_id)), hours);
+    const bool painted = done && wait_until([&] { return !paint_pending(opened->frame); }, 30 * 60 * 1000, 1);
+    const double ms = now_ms() - start;
+    wchar_t label[64] = {};
+    GetWindowTextW(GetDlgItem(bar.hwnd(), result_id), label, 64);
+    if (!painted || std::wcsncmp(label, L"Replaced ", 9) != 0 || std::wcscmp(label, L"Replaced 0") == 0) {
+      return problem("replace" + suffix + " did not replace (" + std::to_string(ms) + " ms)");
+    }
+    report(("replace" + suffix).c_str(), ms);
+  }
+}
+
 int arg_or(int argc, wchar_t** argv, const wchar_t* name, int fallback) {
   for (int i = 1; i + 1 < argc; ++i) {
     if (std::wcscmp(argv[i], name) == 0) return _wtoi(argv[i + 1]);
@@ -368,6 +418,11 @@ int wmain(int argc, wchar_t** argv) {
   if (wanted(argc, argv, L"open")) {
     bench_open_and_save(arg_or(argc, argv, L"--open-rounds", 3), arg_or(argc, argv, L"--saves", 2),
                         arg_or(argc, argv, L"--open-mib", 100) * mib);
+  }
+  if (wanted(argc, argv, L"replace")) {
+    const int rounds = arg_or(argc, argv, L"--replace-rounds", 1);
+    bench_replace_all(rounds, 1);
+    bench_replace_all(rounds, static_cast<std::size_t>(arg_or(argc, argv, L"--replace-mib", 5)));
   }
   return 0;
 }

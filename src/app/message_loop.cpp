@@ -39,53 +39,42 @@ bool open_windows_take(MSG& msg) {
 
 bool key_down(int key) { return GetKeyState(key) < 0; }
 
-// Escape closes the bar from the bar or the editor; in the two fields Tab
-// goes to the other one and Enter searches or replaces.
+// Escape closes the bar from the bar or the editor. In the bar, Tab and
+// Shift+Tab go from control to control and Alt with a letter uses a
+// mnemonic, as in a dialog; in a field Enter searches or replaces, on a
+// button it presses the button.
 bool find_bar_takes(const MSG& msg) {
   const FindBarState state = find_bar_state();
-  if (msg.message != WM_KEYDOWN || !state.find_bar_shown || !state.window) return false;
+  if (!state.find_bar_shown || !state.window) return false;
   HWND bar = state.window;
+  // The character, not the key: the key goes on to the window, so that the
+  // system sees Alt used with a letter and does not open the menu for Alt.
+  if (msg.message == WM_SYSCHAR && IsChild(bar, msg.hwnd) && !key_down(VK_CONTROL)) {
+    return find_bar_mnemonic(static_cast<wchar_t>(msg.wParam));
+  }
+  if (msg.message != WM_KEYDOWN) return false;
   if (msg.wParam == VK_ESCAPE) {
     if (!IsChild(bar, msg.hwnd) && !is_active_editor(msg.hwnd)) return false;
     hide_find_bar();
     return true;
   }
+  if (!IsChild(bar, msg.hwnd)) return false;
+  if (msg.wParam == VK_TAB && !key_down(VK_CONTROL) && !key_down(VK_MENU)) {
+    return find_bar_tab(msg.hwnd, key_down(VK_SHIFT));
+  }
+  if (msg.wParam != VK_RETURN) return false;
   HWND find_field = GetDlgItem(bar, FIND_FIELD_ID);
   HWND replace_field = GetDlgItem(bar, REPLACE_FIELD_ID);
-  if (msg.hwnd != find_field && msg.hwnd != replace_field) return false;
-  if (msg.wParam == VK_TAB) {
-    if (!state.replace_shown) return false;
-    HWND other = msg.hwnd == find_field ? replace_field : find_field;
-    SetFocus(other);
-    SendMessageW(other, EM_SETSEL, 0, -1);
-    return true;
+  if (msg.hwnd == replace_field) {
+    replace_one();
+  } else if (msg.hwnd == find_field) {
+    find_step(!key_down(VK_SHIFT));
+  } else if (GetDlgCtrlID(msg.hwnd) != FIND_MATCH_CASE_ID) {
+    SendMessageW(msg.hwnd, BM_CLICK, 0, 0);
+  } else {
+    return false;
   }
-  if (msg.wParam == VK_RETURN) {
-    if (msg.hwnd == replace_field) {
-      replace_one();
-    } else {
-      find_step(!key_down(VK_SHIFT));
-    }
-    return true;
-  }
-  return false;
-}
-
-// The editor's own clipboard code never sees the copy and cut keys: they
-// go to the private copy, which keeps the text out of clipboard history.
-bool clipboard_keys_take(const MSG& msg) {
-  if (msg.message != WM_KEYDOWN || !is_active_editor(msg.hwnd)) return false;
-  const bool ctrl = key_down(VK_CONTROL), shift = key_down(VK_SHIFT), alt = key_down(VK_MENU);
-  const WPARAM key = msg.wParam;
-  if (ctrl && !shift && !alt && (key == 'C' || key == VK_INSERT)) {
-    copy_private(msg.hwnd, false);
-    return true;
-  }
-  if ((ctrl && !shift && !alt && key == 'X') || (shift && !ctrl && !alt && key == VK_DELETE)) {
-    copy_private(msg.hwnd, true);
-    return true;
-  }
-  return false;
+  return true;
 }
 
 bool zoom_wheel_takes(const MSG& msg) {
@@ -115,11 +104,11 @@ int run_message_loop(HWND frame, HACCEL accelerators) {
     if (got == 0 || got == -1) break;
     if (open_windows_take(msg)) continue;
     if (find_bar_takes(msg)) continue;
-    if (clipboard_keys_take(msg)) continue;
     if (zoom_wheel_takes(msg)) continue;
     if (accelerators && !veiled() && TranslateAcceleratorW(frame, accelerators, &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
+  clear_private_copy_at_exit();
   return static_cast<int>(msg.wParam);
 }

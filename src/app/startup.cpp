@@ -27,8 +27,10 @@
 #include "find/find_bar.h"
 #include "install/install_flows.h"
 #include "model/app_state.h"
+#include "model/copy_guard.h"
 #include "privacy/capture.h"
 #include "privacy/idle.h"
+#include "privacy/private_clipboard.h"
 #include "privacy/veil.h"
 #include "store/session_store.h"
 #include "store/settings.h"
@@ -149,6 +151,7 @@ int run_normal(const std::vector<std::wstring>& args) {
   if (auto* key = std::get_if<SecureBuffer>(&unlock)) vault_key = std::move(*key);
 
   install_frame_hooks();
+  set_copy_guard(keep_copies_private);
   Windows w{};
   if (!create_windows(w)) return 0;
 

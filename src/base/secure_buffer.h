@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <span>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // Zeroes memory in a way the optimiser may not remove.
@@ -19,6 +20,28 @@ template <class Container>
 void wipe_contents(Container& text) noexcept {
   secure_wipe(text.data(), text.capacity() * sizeof(typename Container::value_type));
 }
+
+// Owns a string or vector that holds a tab's text (or text taken from it)
+// and wipes it when it goes, whichever way its scope is left: a copy made on
+// a path that can fail half-way, as when memory runs out, is never freed
+// unwiped.
+template <class Container>
+class Wiped {
+ public:
+  Wiped() = default;
+  explicit Wiped(Container value) noexcept : value_(std::move(value)) {}
+  Wiped(const Wiped&) = delete;
+  Wiped& operator=(const Wiped&) = delete;
+  ~Wiped() { wipe_contents(value_); }
+
+  Container& operator*() noexcept { return value_; }
+  const Container& operator*() const noexcept { return value_; }
+  Container* operator->() noexcept { return &value_; }
+  const Container* operator->() const noexcept { return &value_; }
+
+ private:
+  Container value_;
+};
 
 class SecureBuffer {
  public:

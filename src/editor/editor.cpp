@@ -15,6 +15,7 @@
 
 #include "base/utf.h"
 #include "model/app_state.h"
+#include "model/copy_guard.h"
 #include "model/frame_hooks.h"
 #include "model/suppress_change.h"
 #include "store/settings.h"
@@ -64,6 +65,9 @@ HWND create_editor(HWND parent, HFONT font, bool word_wrap, std::int32_t zoom) {
   apply_editor_colours(editor);
   SendMessageW(editor, EM_SETTARGETDEVICE, 0, word_wrap_width(word_wrap));
   SendMessageW(editor, EM_SETZOOM, static_cast<WPARAM>(zoom), 100);
+  // The control's own copy would skip the markers that keep the text out of
+  // clipboard history; it is caught here, so no message loop can reach it.
+  guard_copies(editor);
   return editor;
 }
 

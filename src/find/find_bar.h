@@ -54,3 +54,11 @@ void find_step(bool forward);
 void replace_one();
 // "Replace All": one edit, so one undo takes it back.
 void replace_all();
+
+// Tab and Shift+Tab from a control of the bar: the focus to the next (or
+// previous) control that can take it. False when `from` is not in the bar.
+bool find_bar_tab(HWND from, bool backward);
+// Alt and a letter while the focus is in the bar: the control with that
+// mnemonic acts (a button is clicked, a label's field takes the focus).
+// False when no control of the bar has it.
+bool find_bar_mnemonic(wchar_t letter);

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/secure_buffer.h"
 #include "base/utf.h"
 #include "find/lower_case.h"
 
@@ -26,9 +27,12 @@ void for_each_code_point(std::string_view text, Visit visit) {
   }
 }
 
+// The lower case of a selection is the document's text too: it is made at
+// its largest size at once (a character lowers to at most three), so that
+// it never moves, and its owner wipes it.
 std::u32string lowered(std::string_view text) {
   std::u32string out;
-  out.reserve(text.size());
+  out.reserve(text.size() * 3);
   for_each_code_point(text, [&](char32_t c) { out += lower_case(c).view(); });
   return out;
 }
@@ -55,8 +59,12 @@ struct Match {
 // at every start: a find text of a's ending in b, over a long run of a's,
 // would otherwise keep the program busy for seconds.
 std::vector<Match> find_matches(std::string_view text, std::string_view find, bool match_case) {
-  std::vector<LowerCase> sought;
-  for_each_code_point(find, [&](char32_t c) { sought.push_back(match_key(c, match_case)); });
+  // The find text may be the document's (the field is filled from the
+  // selection): sized at once, never moved, wiped at the end.
+  Wiped<std::vector<LowerCase>> keys;
+  keys->reserve(find.size());
+  for_each_code_point(find, [&](char32_t c) { keys->push_back(match_key(c, match_case)); });
+  const std::vector<LowerCase>& sought = *keys;
   const std::size_t n = sought.size();
   std::vector<Match> matches;
   if (n == 0) return matches;
@@ -94,16 +102,15 @@ std::vector<Match> find_matches(std::string_view text, std::string_view find, bo
 
 std::string replaced_message(std::size_t count) { return "Replaced " + std::to_string(count); }
 
-std::optional<std::string> find_prefill(std::string_view selected) {
-  if (selected.empty()) return std::nullopt;
+bool fills_find_field(std::string_view selected) {
+  if (selected.empty()) return false;
   // A find field is one line; a selection that crosses a line end is not
   // what anyone wants to search for. LF counts too, for text that reached
   // the editor with LF line ends.
-  if (selected.find_first_of("\r\n") != std::string_view::npos) return std::nullopt;
+  if (selected.find_first_of("\r\n") != std::string_view::npos) return false;
   std::size_t units = 0;
   for_each_code_point(selected, [&](char32_t c) { units += c > 0xFFFF ? 2 : 1; });
-  if (units > FIND_PREFILL_LIMIT) return std::nullopt;
-  return std::string(selected);
+  return units <= FIND_PREFILL_LIMIT;
 }
 
 bool selection_matches(std::string_view selected, std::string_view find, bool match_case) {
@@ -113,7 +120,9 @@ bool selection_matches(std::string_view selected, std::string_view find, bool ma
   if (match_case) return selected == find;
   // Whole strings, unlike Replace All: "İ" selected matches a find text of
   // "i" and a combining dot, since both lower to the same two characters.
-  return lowered(selected) == lowered(find);
+  const Wiped<std::u32string> a(lowered(selected));
+  const Wiped<std::u32string> b(lowered(find));
+  return *a == *b;
 }
 
 ReplacedText replace_matches(std::string_view text, std::string_view find, std::string_view replacement,

@@ -21,12 +21,12 @@ inline constexpr std::string_view msg_not_found = "Not found";
 // The label after Replace All: "Replaced 3", also "Replaced 0".
 std::string replaced_message(std::size_t count);
 
-// The find field's new text when the bar opens over `selected` (what
-// get_selected_text gave), or nothing to leave the field as it was: an empty
+// Whether the find field takes `selected` (what get_selected_text gave) as
+// its new text when the bar opens; if not, it stays as it was: an empty
 // selection, one over a line end, or one longer than the selection the
 // editor hands out.
 inline constexpr std::size_t FIND_PREFILL_LIMIT = 1000;  // UTF-16 units, as the editor counts
-std::optional<std::string> find_prefill(std::string_view selected);
+bool fills_find_field(std::string_view selected);
 
 // Whether Replace may put the replacement over `selected`: the same text
 // when matching case; otherwise a non-empty selection whose whole lower-case

@@ -44,5 +44,8 @@ struct Config {
   bool hide_from_capture = false;
   bool password_relock = false;
   std::uint32_t relock_minutes = 5;
+  // Seconds after which a private copy still on the clipboard is taken off
+  // it; 0 = never.
+  std::uint32_t clipboard_clear_seconds = 0;
   bool operator==(const Config&) const = default;
 };

@@ -7,6 +7,8 @@
 
 inline constexpr std::uint32_t MAX_IDLE_SECONDS = 3600;
 inline constexpr std::uint32_t MAX_RELOCK_MINUTES = 1440;
+// Read by the same rules as the idle seconds.
+inline constexpr std::uint32_t MAX_CLIPBOARD_CLEAR_SECONDS = MAX_IDLE_SECONDS;
 
 inline constexpr std::string_view msg_bad_reveal_key = "The reveal key must be a single letter (A-Z) or digit (0-9).";
 

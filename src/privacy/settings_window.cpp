@@ -37,14 +37,15 @@ enum : std::int32_t {
   ID_RELOCK = 3013,
   ID_RELOCK_MINUTES = 3014,
   ID_CAPTURE = 3015,
+  ID_CLIPBOARD_CLEAR = 3016,
   ID_SAVE = 3020,
 };
 
 constexpr std::int32_t window_width = 380;
-constexpr std::int32_t window_height = 466;
+constexpr std::int32_t window_height = 528;
 
 using K = ControlKind;
-const std::array<ControlSpec, 21> controls = {{
+const std::array<ControlSpec, 24> controls = {{
     {K::CheckBox, false, 0, L"Hide the Text When the Window Is Not in Use", ID_HIDE_TEXT, 12, 12, 340, 22},
     {K::Label, false, 0, L"Show hidden text again on:", 0, 12, 48, 300, 18},
     {K::Radio, true, 0, L"Switching to the Window", ID_REVEAL_FOCUS, 12, 70, 300, 22},
@@ -64,12 +65,15 @@ const std::array<ControlSpec, 21> controls = {{
     {K::Label, false, 0, L"the text was hidden for minutes (0 = always):", 0, 30, 309, 262, 18},
     {K::ShortEdit, true, 4, L"", ID_RELOCK_MINUTES, 298, 306, 54, 22},
     {K::CheckBox, false, 0, L"Hide the Window from Screen Capture", ID_CAPTURE, 12, 344, 340, 22},
-    {K::Button, false, 0, L"Save", ID_SAVE, 186, 386, 80, 26},
-    {K::Button, false, 0, L"Cancel", IDCANCEL, 272, 386, 80, 26},
+    {K::Label, false, 0, L"Clear copied text from the clipboard after", 0, 12, 385, 340, 18},
+    {K::ShortEdit, true, 4, L"", ID_CLIPBOARD_CLEAR, 30, 406, 54, 22},
+    {K::Label, false, 0, L"seconds (0 = never)", 0, 90, 409, 262, 18},
+    {K::Button, false, 0, L"Save", ID_SAVE, 186, 448, 80, 26},
+    {K::Button, false, 0, L"Cancel", IDCANCEL, 272, 448, 80, 26},
 }};
 
-// Controls 1 to 17 follow the first check box; the first, the capture box
-// and the two buttons are always usable.
+// Controls 1 to 17 follow the first check box; the first, the capture box,
+// the clipboard row and the two buttons are always usable.
 constexpr std::size_t first_dependent = 1;
 constexpr std::size_t last_dependent = 17;
 
@@ -108,6 +112,7 @@ void fill(HWND window) {
   check(window, ID_RELOCK, c.password_relock);
   set_control_text(window, ID_RELOCK_MINUTES, std::to_string(c.relock_minutes));
   check(window, ID_CAPTURE, c.hide_from_capture);
+  set_control_text(window, ID_CLIPBOARD_CLEAR, std::to_string(c.clipboard_clear_seconds));
   apply_enable_rule(window);
 }
 
@@ -166,6 +171,8 @@ bool save(HWND window) {
     c.password_relock = checked(window, ID_RELOCK);
     c.relock_minutes = parse_bounded_number(get_control_text(window, ID_RELOCK_MINUTES), MAX_RELOCK_MINUTES);
     c.hide_from_capture = checked(window, ID_CAPTURE);
+    c.clipboard_clear_seconds =
+        parse_bounded_number(get_control_text(window, ID_CLIPBOARD_CLEAR), MAX_CLIPBOARD_CLEAR_SECONDS);
     saved = c;
     hide_from_capture = c.hide_from_capture;
     veil = state->veil;

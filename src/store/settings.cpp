@@ -160,6 +160,7 @@ Config parse_config(std::string_view text) {
       optional("hide_from_capture", into(config.hide_from_capture)),
       optional("password_relock", into(config.password_relock)),
       optional("relock_minutes", into(config.relock_minutes)),
+      optional("clipboard_clear_seconds", into(config.clipboard_clear_seconds)),
   };
   // Values are used as read, not clamped: the windows that change them keep
   // their own limits.
@@ -201,6 +202,7 @@ std::string serialize_config(const Config& config) {
   out["hide_from_capture"] = config.hide_from_capture;
   out["password_relock"] = config.password_relock;
   out["relock_minutes"] = config.relock_minutes;
+  out["clipboard_clear_seconds"] = config.clipboard_clear_seconds;
   // A font name that is not valid UTF-8 cannot come from Windows; should one
   // appear anyway, it is written with U+FFFD rather than not at all.
   return out.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);

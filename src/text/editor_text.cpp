@@ -86,22 +86,53 @@ DWORD CALLBACK stream_slice(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* wr
 
 }  // namespace
 
+namespace {
+
+constexpr const char* too_much = "The editor could not hold all of the text: it is too large, or memory ran out.";
+
+// Streams `text` into the editor with `format` (the whole text, or with
+// SFF_SELECTION in place of the selection); how much went in.
+TextStream stream_in(HWND editor, std::string_view text, WPARAM format, DWORD& error) {
+  TextStream stream{text};
+  EDITSTREAM how{reinterpret_cast<DWORD_PTR>(&stream), 0, stream_slice};
+  SendMessageW(editor, EM_STREAMIN, format, reinterpret_cast<LPARAM>(&how));
+  error = how.dwError;
+  return stream;
+}
+
+}  // namespace
+
 Result<void> set_editor_text(HWND editor, std::string_view text) {
-  constexpr const char* too_much = "The editor could not hold all of the text: it is too large, or memory ran out.";
   // A NUL ends what the control reads, so a text with one never goes in
   // whole.
   if (text.find('\0') != std::string_view::npos) return fail(too_much);
   SuppressChange quiet;
-  TextStream stream{text};
-  EDITSTREAM how{reinterpret_cast<DWORD_PTR>(&stream), 0, stream_slice};
-  SendMessageW(editor, EM_STREAMIN, SF_TEXT | SF_UNICODE, reinterpret_cast<LPARAM>(&how));
+  DWORD error = 0;
+  const TextStream stream = stream_in(editor, text, SF_TEXT | SF_UNICODE, error);
   // As a whole new text: nothing to undo, the caret at the start.
   SendMessageW(editor, EM_EMPTYUNDOBUFFER, 0, 0);
   CHARRANGE start{0, 0};
   SendMessageW(editor, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&start));
   // A control at its limit or out of memory keeps only the start of the text
   // (or none of it), and its answer does not always say so; its length does.
-  if (how.dwError != 0 || stream.at < text.size() || static_cast<std::size_t>(text_length(editor)) < stream.least) {
+  if (error != 0 || stream.at < text.size() || static_cast<std::size_t>(text_length(editor)) < stream.least) {
+    return fail(too_much);
+  }
+  return {};
+}
+
+Result<void> replace_whole_text(HWND editor, std::string_view text) {
+  if (text.find('\0') != std::string_view::npos) return fail(too_much);
+  // Streamed in place of a selection of everything, as an edit: the control
+  // records it as one step to undo and reports the change. One message with
+  // the whole text would cost Wine's control time that grows with the
+  // square of the text's size.
+  CHARRANGE everything{0, -1};
+  SendMessageW(editor, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&everything));
+  DWORD error = 0;
+  const TextStream stream = stream_in(editor, text, SF_TEXT | SF_UNICODE | SFF_SELECTION, error);
+  SendMessageW(editor, EM_SCROLLCARET, 0, 0);
+  if (error != 0 || stream.at < text.size() || static_cast<std::size_t>(text_length(editor)) < stream.least) {
     return fail(too_much);
   }
   return {};
@@ -111,17 +142,16 @@ bool editor_has_text(HWND editor) { return text_length(editor) > 0; }
 
 std::string get_editor_text(HWND editor) {
   const auto n = static_cast<std::size_t>(text_length(editor));
-  std::wstring buffer(n + 1, L'\0');
+  // Wiped however this ends, also when memory runs out for the conversion.
+  Wiped<std::wstring> buffer(std::wstring(n + 1, L'\0'));
   GETTEXTEX how{};
   how.cb = static_cast<DWORD>((n + 1) * sizeof(wchar_t));
   how.flags = GT_DEFAULT;
   how.codepage = utf16_code_page;
   const LRESULT got =
-      SendMessageW(editor, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&how), reinterpret_cast<LPARAM>(buffer.data()));
+      SendMessageW(editor, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&how), reinterpret_cast<LPARAM>(buffer->data()));
   const std::size_t count = got < 0 ? 0 : std::min(static_cast<std::size_t>(got), n);
-  std::string text = to_utf8(std::wstring_view(buffer.data(), count));
-  secure_wipe(buffer.data(), buffer.size() * sizeof(wchar_t));
-  return text;
+  return to_utf8(std::wstring_view(buffer->data(), count));
 }
 
 CHARRANGE get_selection(HWND editor) {
@@ -143,7 +173,7 @@ std::string get_selected_text(HWND editor) {
   // The message is given no buffer size. The control writes paragraph ends
   // as single CRs; the room for a second unit per character only keeps a
   // control that wrote CR LF from running past the end.
-  std::wstring buffer(2 * length + 1, L'\0');
-  SendMessageW(editor, EM_GETSELTEXT, 0, reinterpret_cast<LPARAM>(buffer.data()));
-  return to_utf8(std::wstring_view(buffer.c_str()));
+  Wiped<std::wstring> buffer(std::wstring(2 * length + 1, L'\0'));
+  SendMessageW(editor, EM_GETSELTEXT, 0, reinterpret_cast<LPARAM>(buffer->data()));
+  return to_utf8(std::wstring_view(buffer->c_str()));
 }

@@ -15,6 +15,9 @@
 // does not hold all of the text afterwards: then it holds a part or nothing,
 // which must never pass for the whole.
 [[nodiscard]] Result<void> set_editor_text(HWND editor, std::string_view text);
+// Replaces the whole text as one edit that can be undone, and fails as
+// set_editor_text does when the editor did not take all of it.
+[[nodiscard]] Result<void> replace_whole_text(HWND editor, std::string_view text);
 std::string get_editor_text(HWND editor);
 // Whether the editor holds any text at all, without copying it.
 bool editor_has_text(HWND editor);

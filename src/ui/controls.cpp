@@ -27,6 +27,10 @@ constexpr std::int32_t body_font_size = 16;
 constexpr std::int32_t heading_font_size = 22;
 constexpr int caption_buffer = 128;
 
+// The GWLP_USERDATA of an owner-drawn button whose caption marks a
+// mnemonic: the letters "MNEM".
+constexpr std::intptr_t MNEMONIC_MARKER = 0x4D4E454D;
+
 struct ControlClass {
   const wchar_t* name;
   DWORD ex_style;
@@ -130,8 +134,10 @@ void paint_owner_drawn(const DRAWITEMSTRUCT& item) {
   std::array<wchar_t, caption_buffer> caption{};
   const int length = GetWindowTextW(item.hwndItem, caption.data(), caption_buffer);
   RECT text = area;
+  const bool mnemonic = GetWindowLongPtrW(item.hwndItem, GWLP_USERDATA) == MNEMONIC_MARKER;
+  const UINT prefix = !mnemonic ? DT_NOPREFIX : (item.itemState & ODS_NOACCEL) ? DT_HIDEPREFIX : 0;
   DrawTextW(dc, caption.data(), length, &text,
-            DT_NOPREFIX | (link ? DT_SINGLELINE : DT_CENTER | DT_VCENTER | DT_SINGLELINE));
+            prefix | (link ? DT_SINGLELINE : DT_CENTER | DT_VCENTER | DT_SINGLELINE));
 
   // As the system's own buttons do, the focus rectangle waits until the
   // keyboard has been used in the window.
@@ -273,6 +279,19 @@ SecureBuffer get_control_secret(HWND window, std::int32_t id) {
 
 void set_control_text(HWND window, std::int32_t id, std::string_view text) {
   SetWindowTextW(GetDlgItem(window, id), to_wide(text).c_str());
+}
+
+void show_mnemonic(HWND control) {
+  if (!control) return;
+  wchar_t name[16] = {};
+  GetClassNameW(control, name, 16);
+  if (_wcsicmp(name, L"Static") == 0) {
+    SetWindowLongPtrW(control, GWL_STYLE, GetWindowLongPtrW(control, GWL_STYLE) & ~SS_NOPREFIX);
+  } else if (GetWindowLongPtrW(control, GWLP_USERDATA) == 0) {
+    // An owner-drawn button; a check box draws its mnemonic itself.
+    SetWindowLongPtrW(control, GWLP_USERDATA, MNEMONIC_MARKER);
+  }
+  InvalidateRect(control, nullptr, TRUE);
 }
 
 std::int32_t measure_text_height(std::string_view text, std::int32_t width) {

@@ -57,6 +57,11 @@ std::string get_control_text(HWND window, std::int32_t id);
 SecureBuffer get_control_secret(HWND window, std::int32_t id);
 void set_control_text(HWND window, std::int32_t id, std::string_view text);
 
+// A control's text is shown as written, an '&' too; this lets a label or
+// button of the program's own words mark its keyboard mnemonic with one
+// instead (underlined once the keyboard is in use).
+void show_mnemonic(HWND control);
+
 // Sizes of a text in the 16-pixel dialog font at 96 DPI: the wrapped height
 // at `width`, and the single-line width. An empty text measures 0.
 std::int32_t measure_text_height(std::string_view text, std::int32_t width);

@@ -128,7 +128,7 @@ TEST(FindBar, EnterShiftEnterF3AndShiftF3WrapAroundAndNotFoundIsSaid) {
   EXPECT_EQ(selection(editor), std::make_pair(12, 14));
 }
 
-TEST(FindBar, ReplaceRowTabEnterReplacesAMatchingSelectionAndMatchCaseIsHonoured) {
+TEST(FindBar, ReplaceRowMnemonicsEnterReplacesAMatchingSelectionAndMatchCaseIsHonoured) {
   Opened o("ABC abc ABC");
   const App& app = o.app;
   const Window editor = app.active_editor();
@@ -147,15 +147,16 @@ TEST(FindBar, ReplaceRowTabEnterReplacesAMatchingSelectionAndMatchCaseIsHonoured
   ASSERT_TRUE(eventually([&] { return focus_of(app) == find.hwnd(); }));
   app.type(L"abc");
   ASSERT_TRUE(eventually([&] { return find.text() == L"abc"; }));
-  app.press(VK_TAB);
+  // Alt with the underlined letter of a label goes to its field.
+  app.press('E', alt);
   ASSERT_TRUE(eventually([&] { return focus_of(app) == replace.hwnd(); }));
   app.type(L"X");
   ASSERT_TRUE(eventually([&] { return replace.text() == L"X"; }));
-  app.press(VK_TAB);
+  app.press('F', alt);
   ASSERT_TRUE(eventually([&] { return focus_of(app) == find.hwnd(); }));
   EXPECT_EQ(selection(find), std::make_pair(0, 3)) << "the field's whole text is selected";
-  EXPECT_EQ(find.text(), L"abc") << "Tab typed nothing into the field";
-  app.press(VK_TAB);
+  EXPECT_EQ(find.text(), L"abc") << "the mnemonic typed nothing into the field";
+  app.press('E', alt);
   ASSERT_TRUE(eventually([&] { return focus_of(app) == replace.hwnd(); }));
 
   // "ABC" is "abc" when case does not matter: replaced, and the next match
@@ -174,7 +175,7 @@ TEST(FindBar, ReplaceRowTabEnterReplacesAMatchingSelectionAndMatchCaseIsHonoured
   control(bar, match_case_id).post(BM_CLICK);
   ASSERT_TRUE(eventually([&] { return control(bar, match_case_id).send(BM_GETCHECK) == BST_CHECKED; }));
   EXPECT_TRUE(eventually([&] { return focus_of(app) == find.hwnd(); })) << "Match Case hands the focus to the field";
-  app.press(VK_TAB);
+  app.press('E', alt);
   ASSERT_TRUE(eventually([&] { return focus_of(app) == replace.hwnd(); }));
   app.press(VK_RETURN);
   ASSERT_TRUE(eventually([&] { return control(bar, result_id).text() == L"Not found"; }));
@@ -190,10 +191,10 @@ TEST(FindBar, ReplaceAllIsUndoneByOneCtrlZAndEscapeGivesTheEditorBack) {
   const Window bar = find_bar(app);
   ASSERT_TRUE(eventually([&] { return focus_of(app) == control(bar, find_field_id).hwnd(); }));
   app.type(L"ONE");
-  app.press(VK_TAB);
+  app.press('E', alt);
   app.type(L"1");
   ASSERT_TRUE(eventually([&] { return control(bar, replace_field_id).text() == L"1"; }));
-  control(bar, replace_all_id).post(BM_CLICK);
+  app.press('A', alt);
   EXPECT_TRUE(eventually([&] { return app.editor_text(editor) == L"1 two 1 two 1"; }));
   EXPECT_TRUE(eventually([&] { return control(bar, result_id).text() == L"Replaced 3"; }));
 

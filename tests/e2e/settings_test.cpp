@@ -24,10 +24,23 @@ std::vector<std::string> keys_of(const ordered_json& object) {
   return keys;
 }
 
-const std::vector<std::string> key_order = {
-    "theme",           "word_wrap",     "always_on_top", "font_face",  "font_size", "zoom",         "print_labels",
-    "window",          "hide_text",     "reveal",        "reveal_key", "mask",      "idle_seconds", "hide_from_capture",
-    "password_relock", "relock_minutes"};
+const std::vector<std::string> key_order = {"theme",
+                                            "word_wrap",
+                                            "always_on_top",
+                                            "font_face",
+                                            "font_size",
+                                            "zoom",
+                                            "print_labels",
+                                            "window",
+                                            "hide_text",
+                                            "reveal",
+                                            "reveal_key",
+                                            "mask",
+                                            "idle_seconds",
+                                            "hide_from_capture",
+                                            "password_relock",
+                                            "relock_minutes",
+                                            "clipboard_clear_seconds"};
 
 TEST(SettingsFile, AKnownValueSurvivesACloseAndAnUnknownKeyDoesNot) {
   App app({.config = R"({"zoom": 150, "unknown": 1})"});
@@ -105,6 +118,51 @@ TEST(SettingsFile, AMaximisedWindowClosedComesBackMaximisedWithItsNormalRectangl
 TEST(SettingsFile, AlwaysOnTopFromTheSettingsIsAppliedAtStart) {
   App app({.config = R"({"always_on_top": true})"});
   EXPECT_TRUE(eventually([&] { return (GetWindowLongW(app.frame().hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }));
+}
+
+// Privacy Settings grew a row for clearing the clipboard: the window grew
+// with it, nothing in it overlaps or leaves it, and the seconds are read by
+// the idle seconds' rules.
+TEST(PrivacySettings, TheClipboardRowFitsTheWindowAndItsSecondsAreReadLikeTheIdleSeconds) {
+  App app({.config = R"({"clipboard_clear_seconds": 25})"});
+  const auto open = [&] {
+    app.command(128);
+    return app.wait_for_window(L"NimbolSettingsWnd");
+  };
+  const Window settings = open();
+  ASSERT_TRUE(settings);
+  EXPECT_EQ(Window(GetDlgItem(settings.hwnd(), 3016)).text(), L"25");
+  EXPECT_TRUE(settings.child_with_text(L"Clear copied text from the clipboard after"));
+  EXPECT_TRUE(settings.child_with_text(L"seconds (0 = never)"));
+  // One row taller, and still no control outside the window or over another.
+  const UINT dpi = GetDpiForWindow(settings.hwnd());
+  const RECT outer = settings.window_rect();
+  EXPECT_EQ(outer.right - outer.left, static_cast<LONG>((380 * dpi + 48) / 96));
+  EXPECT_EQ(outer.bottom - outer.top, static_cast<LONG>((528 * dpi + 48) / 96));
+  RECT client{};
+  GetClientRect(settings.hwnd(), &client);
+  std::vector<RECT> placed;
+  for (const Window& child : settings.direct_children()) {
+    RECT r = child.window_rect(), both{};
+    MapWindowPoints(HWND_DESKTOP, settings.hwnd(), reinterpret_cast<POINT*>(&r), 2);
+    const int id = GetDlgCtrlID(child.hwnd());
+    EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= client.right && r.bottom <= client.bottom) << id;
+    for (const RECT& other : placed) EXPECT_FALSE(IntersectRect(&both, &r, &other)) << id;
+    placed.push_back(r);
+  }
+  app.choose(settings, L"Cancel");
+  ASSERT_TRUE(eventually([&] { return !settings; }));
+
+  for (const auto& [entered, stored] : {std::pair(L"9999", 3600), std::pair(L"", 0), std::pair(L"7", 7)}) {
+    const Window window = open();
+    ASSERT_TRUE(window);
+    Window(GetDlgItem(window.hwnd(), 3016)).send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(entered));
+    window.post(WM_COMMAND, 3020);
+    EXPECT_TRUE(eventually([&] {
+      const ordered_json on_disk = settings_on_disk(app);
+      return !window && on_disk.is_object() && on_disk["clipboard_clear_seconds"] == stored;
+    })) << stored;
+  }
 }
 
 }  // namespace

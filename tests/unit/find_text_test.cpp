@@ -188,7 +188,7 @@ TEST(FindText, OnlyAOneLineSelectionFillsTheFindField) {
       {std::string(999, 'x') + astral, false},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(find_prefill(c.selected), c.fills ? std::optional(c.selected) : std::nullopt) << c.selected.size();
+    EXPECT_EQ(fills_find_field(c.selected), c.fills) << c.selected.size();
   }
 }
 

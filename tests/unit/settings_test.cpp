@@ -34,7 +34,8 @@ constexpr std::string_view example_file = R"({
   "idle_seconds": 0,
   "hide_from_capture": false,
   "password_relock": false,
-  "relock_minutes": 5
+  "relock_minutes": 5,
+  "clipboard_clear_seconds": 0
 })";
 
 Config example_config() {
@@ -63,6 +64,7 @@ Config unusual_config() {
   config.hide_from_capture = true;
   config.password_relock = true;
   config.relock_minutes = 30;
+  config.clipboard_clear_seconds = 45;
   return config;
 }
 
@@ -133,10 +135,16 @@ TEST(SettingsReader, AcceptsWhatTheRulesAllow) {
          c.font_size = 9;
        }},
       {"empty array", "[]", [](Config&) {}},
+      // A file written before the clipboard could be cleared has no such
+      // key: clearing stays off.
+      {"no clipboard clearing key", R"({"relock_minutes": 5, "zoom": 150})", [](Config& c) { c.zoom = 150; }},
+      {"clipboard clearing", R"({"clipboard_clear_seconds": 30})", [](Config& c) { c.clipboard_clear_seconds = 30; }},
+      {"clipboard clearing at its range limit", R"({"clipboard_clear_seconds": 4294967295})",
+       [](Config& c) { c.clipboard_clear_seconds = UINT32_MAX; }},
       {"full array form",
        R"(["dark", false, true, "Cascadia Mono", 14, 175, false,
            {"left": -8, "top": 4, "right": 1930, "bottom": 1050, "maximized": true},
-           false, "Key", {"ctrl": false, "alt": true, "shift": true, "key": 75}, "Blank", 600, true, true, 30])",
+           false, "Key", {"ctrl": false, "alt": true, "shift": true, "key": 75}, "Blank", 600, true, true, 30, 45])",
        [](Config& c) { c = unusual_config(); }},
   };
   for (const auto& c : cases) {
@@ -173,6 +181,11 @@ TEST(SettingsReader, AnyBrokenRuleGivesTheCompleteDefaults) {
       R"({"zoom": 150, "font_size": 1e1})",
       R"({"zoom": 150, "reveal_key": {"key": 256}})",
       R"({"zoom": 150, "reveal_key": {"key": -1}})",
+      R"({"zoom": 150, "clipboard_clear_seconds": -1})",
+      R"({"zoom": 150, "clipboard_clear_seconds": 4294967296})",
+      R"({"zoom": 150, "clipboard_clear_seconds": "30"})",
+      R"({"zoom": 150, "clipboard_clear_seconds": null})",
+      R"({"zoom": 150, "clipboard_clear_seconds": 30, "clipboard_clear_seconds": 30})",
       // Each key once, also inside the nested records.
       R"({"zoom": 150, "zoom": 150})",
       R"({"zoom": 150, "theme": "dark", "theme": "dark"})",
@@ -191,7 +204,7 @@ TEST(SettingsReader, AnyBrokenRuleGivesTheCompleteDefaults) {
       R"({"zoom": 150, "reveal_key": {"ctrl": null}})",
       // The array form: types hold there too, and no more values than keys.
       R"([null, null, null, null, null, 150, "yes"])",
-      R"([null, null, null, null, null, 150, null, null, null, null, null, null, null, null, null, null, null])",
+      R"([null, null, null, null, null, 150, null, null, null, null, null, null, null, null, null, null, null, null])",
       // Only an object or an array, and nothing but white space after it.
       "\xEF\xBB\xBF{\"zoom\": 150}",
       R"({"zoom": 150} x)",
@@ -234,6 +247,7 @@ TEST(SettingsWriter, RoundTripsEveryField) {
   extremes.zoom = INT32_MAX;
   extremes.idle_seconds = UINT32_MAX;
   extremes.relock_minutes = 0;
+  extremes.clipboard_clear_seconds = UINT32_MAX;
   extremes.reveal_key.key = 255;
   extremes.window = WindowPos{INT32_MIN, INT32_MAX, -1, 0, false};
   for (const Config& config : {Config{}, example_config(), unusual_config(), extremes}) {
@@ -260,12 +274,25 @@ TEST(SettingsWriter, OutputReadsBackWithAnIndependentParser) {
   const auto json = nlohmann::ordered_json::parse(serialize_config(unusual_config()));
   std::vector<std::string> keys;
   for (const auto& item : json.items()) keys.push_back(item.key());
-  const std::vector<std::string> expected_keys = {
-      "theme",         "word_wrap",    "always_on_top", "font_face",         "font_size",
-      "zoom",          "print_labels", "window",        "hide_text",         "reveal",
-      "reveal_key",    "mask",         "idle_seconds",  "hide_from_capture", "password_relock",
-      "relock_minutes"};
+  const std::vector<std::string> expected_keys = {"theme",
+                                                  "word_wrap",
+                                                  "always_on_top",
+                                                  "font_face",
+                                                  "font_size",
+                                                  "zoom",
+                                                  "print_labels",
+                                                  "window",
+                                                  "hide_text",
+                                                  "reveal",
+                                                  "reveal_key",
+                                                  "mask",
+                                                  "idle_seconds",
+                                                  "hide_from_capture",
+                                                  "password_relock",
+                                                  "relock_minutes",
+                                                  "clipboard_clear_seconds"};
   EXPECT_EQ(keys, expected_keys);
+  EXPECT_EQ(json["clipboard_clear_seconds"], 45);
   EXPECT_EQ(json["theme"], "dark");
   EXPECT_EQ(json["reveal"], "Key");
   EXPECT_EQ(json["mask"], "Blank");

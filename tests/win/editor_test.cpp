@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "alloc_probe.h"
 #include "app/frame.h"
 #include "base/handles.h"
 #include "base/utf.h"
@@ -269,6 +270,28 @@ TEST_F(Editor, SettingTextFailsUnlessTheEditorHoldsAllOfIt) {
     if (!set) EXPECT_NE(set.error().find("could not hold all of the text"), std::string::npos) << set.error();
   }
   EXPECT_FALSE(change_suppressed());
+}
+
+TEST_F(Editor, TakingTheTextOutWipesItsCopyAlsoWhenMemoryRunsOut) {
+  // Long enough that each copy is a block of its own, above the probe's size.
+  constexpr std::string_view marker = "Qx7-tab-text-marker";
+  std::string text;
+  for (int i = 0; i < 100; ++i) text += std::string(marker) + " line\r";
+  HWND editor = add_tab(text);
+  // The first large block is the UTF-16 copy, the second its UTF-8 form.
+  for (const std::size_t fail_at : {1u, 2u, 0u}) {
+    AllocProbe probe(marker, fail_at, 1024);
+    std::size_t length = 0;
+    try {
+      // The caller's copy is the caller's to wipe.
+      length = Wiped<std::string>(get_editor_text(editor))->size();
+    } catch (const std::bad_alloc&) {
+      length = 0;
+    }
+    EXPECT_EQ(probe.failed(), fail_at != 0) << fail_at;
+    EXPECT_EQ(length, fail_at == 0 ? text.size() : 0) << fail_at;
+    EXPECT_EQ(probe.unwiped(), 0u) << "allocation " << fail_at << " failed";
+  }
 }
 
 TEST_F(Editor, TypingIsAnEditAndEnterIsACrButSettingTextIsNeither) {

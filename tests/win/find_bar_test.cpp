@@ -7,9 +7,12 @@
 #include <gtest/gtest.h>
 #include <richedit.h>
 
+#include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "alloc_probe.h"
 #include "base/handles.h"
 #include "base/utf.h"
 #include "editor/editor.h"
@@ -301,6 +304,148 @@ TEST_F(FindBar, TheVeilHidesTheOpenBarKeepsItsRowsAndUncoverBringsItBack) {
   cover();
   uncover();
   EXPECT_FALSE(IsWindowVisible(bar_)) << "a closed bar stays closed";
+}
+
+// Text of the document that every copy made of it carries, so that the
+// allocator's probe can tell a copy freed unwiped.
+constexpr std::string_view marker = "Qx7-tab-text-marker";
+
+TEST_F(FindBar, ReplaceAllLeavesNoUnwipedCopyOfTheTextWhereverMemoryRunsOut) {
+  std::string text;
+  for (int i = 0; i < 200; ++i) text += std::string(marker) + " x-line\r";
+  HWND editor = open(text);
+  show_find_bar(true);
+  set_field(FIND_FIELD_ID, "x-line");
+  set_field(REPLACE_FIELD_ID, "y");
+  // Each large allocation of Replace All fails in turn, until one run needs
+  // no more than there are: that run replaces.
+  int failed_runs = 0;
+  for (std::size_t fail_at = 1; fail_at < 40; ++fail_at) {
+    bool failed = false;
+    std::size_t unwiped = 0;
+    {
+      AllocProbe probe(marker, fail_at, 2048);
+      click(REPLACE_ALL_ID);
+      failed = probe.failed();
+      unwiped = probe.unwiped();
+    }
+    EXPECT_EQ(unwiped, 0u) << "allocation " << fail_at;
+    if (!failed) {
+      EXPECT_EQ(field(FIND_RESULT_ID), "Replaced 200");
+      EXPECT_TRUE(dirty());
+      break;
+    }
+    ++failed_runs;
+    EXPECT_EQ(field(FIND_RESULT_ID), "Not enough memory to replace every match") << fail_at;
+    EXPECT_EQ(get_editor_text(editor), text) << fail_at;
+    EXPECT_FALSE(dirty()) << fail_at;
+  }
+  // The whole text out, its new form and what lies between.
+  EXPECT_GE(failed_runs, 3);
+}
+
+TEST_F(FindBar, SearchingAndReplacingLeaveNoUnwipedCopyOfTheDocumentsText) {
+  const std::string line = std::string(marker) + " and the rest";
+  HWND editor = open(line + "\r" + line + "\r" + line);
+  set_selection(editor, {0, static_cast<LONG>(line.size())});
+  set_field(REPLACE_FIELD_ID, "other text that is long enough");
+  struct Case {
+    const char* what;
+    std::function<void()> act;
+  };
+  const Case cases[] = {
+      {"opening the bar over a selection", [] { show_find_bar(true); }},
+      {"Next", [&] { click(FIND_NEXT_ID); }},
+      {"Previous", [&] { click(FIND_PREVIOUS_ID); }},
+      {"Replace, case ignored", [&] { click(REPLACE_ONE_ID); }},
+      {"Replace, case matched",
+       [&] {
+         set_match_case(true);
+         click(REPLACE_ONE_ID);
+       }},
+      {"Replace All", [&] { click(REPLACE_ALL_ID); }},
+  };
+  for (const Case& c : cases) {
+    AllocProbe probe(marker);
+    c.act();
+    EXPECT_EQ(probe.unwiped(), 0u) << c.what;
+  }
+  ASSERT_EQ(field(FIND_FIELD_ID), line) << "the field was filled from the selection";
+  EXPECT_EQ(get_editor_text(editor).find(marker), std::string::npos) << "every line was replaced";
+}
+
+TEST_F(FindBar, TabWalksEveryShownControlInOrderAndBack) {
+  HWND editor = open("one two one");
+  struct Walk {
+    bool with_replace;
+    std::vector<int> order;  // from the find field round to it again
+  };
+  const Walk walks[] = {
+      {false, {FIND_FIELD_ID, FIND_PREVIOUS_ID, FIND_NEXT_ID, FIND_MATCH_CASE_ID, FIND_CLOSE_ID, FIND_FIELD_ID}},
+      {true,
+       {FIND_FIELD_ID, FIND_PREVIOUS_ID, FIND_NEXT_ID, FIND_MATCH_CASE_ID, REPLACE_FIELD_ID, REPLACE_ONE_ID,
+        REPLACE_ALL_ID, FIND_CLOSE_ID, FIND_FIELD_ID}},
+  };
+  for (const Walk& w : walks) {
+    show_find_bar(w.with_replace);
+    for (const bool backward : {false, true}) {
+      std::vector<int> expected = w.order;
+      if (backward) std::reverse(expected.begin(), expected.end());
+      std::vector<int> visited = {GetDlgCtrlID(GetFocus())};
+      for (std::size_t i = 1; i < expected.size(); ++i) {
+        ASSERT_TRUE(find_bar_tab(GetFocus(), backward));
+        visited.push_back(GetDlgCtrlID(GetFocus()));
+      }
+      EXPECT_EQ(visited, expected) << "replace row " << w.with_replace << ", backward " << backward;
+    }
+  }
+  // A field reached by Tab has its whole text selected, as in a dialog.
+  set_field(REPLACE_FIELD_ID, "abc");
+  SetFocus(GetDlgItem(bar_, FIND_MATCH_CASE_ID));
+  ASSERT_TRUE(find_bar_tab(GetFocus(), false));
+  EXPECT_EQ(SendDlgItemMessageW(bar_, REPLACE_FIELD_ID, EM_GETSEL, 0, 0), MAKELRESULT(0, 3));
+  EXPECT_FALSE(find_bar_tab(editor, false)) << "the editor's Tab is its own";
+}
+
+TEST_F(FindBar, AltWithAnUnderlinedLetterActsLikeTheControl) {
+  HWND editor = open("one two one");
+  show_find_bar(true);
+  set_field(FIND_FIELD_ID, "one");
+  set_field(REPLACE_FIELD_ID, "1");
+  set_selection(editor, {0, 0});
+  struct Case {
+    wchar_t letter;
+    bool taken;
+    std::function<bool()> shows;
+  };
+  HWND find = GetDlgItem(bar_, FIND_FIELD_ID);
+  HWND replace = GetDlgItem(bar_, REPLACE_FIELD_ID);
+  const Case cases[] = {
+      {L'e', true,
+       [&] { return GetFocus() == replace && SendMessageW(replace, EM_GETSEL, 0, 0) == MAKELRESULT(0, 1); }},
+      {L'F', true, [&] { return GetFocus() == find; }},
+      {L'n', true, [&] { return selection_of(editor).cpMin == 0 && selection_of(editor).cpMax == 3; }},
+      {L'N', true, [&] { return selection_of(editor).cpMin == 8; }},
+      {L'p', true, [&] { return selection_of(editor).cpMin == 0 && selection_of(editor).cpMax == 3; }},
+      {L'c', true, [&] { return SendDlgItemMessageW(bar_, FIND_MATCH_CASE_ID, BM_GETCHECK, 0, 0) == BST_CHECKED; }},
+      {L'C', true, [&] { return SendDlgItemMessageW(bar_, FIND_MATCH_CASE_ID, BM_GETCHECK, 0, 0) == BST_UNCHECKED; }},
+      {L'r', true, [&] { return get_editor_text(editor) == "1 two one"; }},
+      {L'a', true, [&] { return get_editor_text(editor) == "1 two 1" && field(FIND_RESULT_ID) == "Replaced 1"; }},
+      {L'z', false, [&] { return get_editor_text(editor) == "1 two 1"; }},
+  };
+  for (const Case& c : cases) {
+    // A mnemonic is the bar's only while the focus is in it.
+    if (!IsChild(bar_, GetFocus())) SetFocus(find);
+    EXPECT_EQ(find_bar_mnemonic(c.letter), c.taken) << static_cast<char>(c.letter);
+    EXPECT_TRUE(c.shows()) << static_cast<char>(c.letter);
+  }
+  SetFocus(editor);
+  EXPECT_FALSE(find_bar_mnemonic(L'N')) << "not from the editor";
+  // The replace row's letters do nothing while it is hidden.
+  show_find_bar(false);
+  EXPECT_FALSE(find_bar_mnemonic(L'A'));
+  EXPECT_FALSE(find_bar_mnemonic(L'E'));
+  EXPECT_TRUE(find_bar_mnemonic(L'C'));
 }
 
 TEST_F(FindBar, GoToLineAsksUntilALineTheEditorHasThenPutsTheCaretAtItsStart) {
