@@ -422,7 +422,11 @@ int wmain(int argc, wchar_t** argv) {
   if (wanted(argc, argv, L"replace")) {
     const int rounds = arg_or(argc, argv, L"--replace-rounds", 1);
     bench_replace_all(rounds, 1);
-    bench_replace_all(rounds, static_cast<std::size_t>(arg_or(argc, argv, L"--replace-mib", 5)));
+    // Under Wine the larger size costs hours (the 1 MiB figure grows with the
+    // square of the size), so it runs only when asked for.
+    if (const int larger = arg_or(argc, argv, L"--replace-mib", 0); larger > 1) {
+      bench_replace_all(rounds, static_cast<std::size_t>(larger));
+    }
   }
   return 0;
 }
