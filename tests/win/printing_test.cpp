@@ -27,6 +27,7 @@
 #include "base/handles.h"
 #include "base/utf.h"
 #include "editor/editor.h"
+#include "model/veil_state.h"
 #include "print/print_pages.h"
 #include "print/printing.h"
 #include "support.h"
@@ -423,6 +424,12 @@ BOOL choose_all_pages(PRINTDLGW* dialog) {
 }
 PrinterMetrics a4_at_96(HDC) { return a4_96; }
 
+// Answered "Print" only after the user left and the text got covered.
+BOOL choose_after_the_cover(PRINTDLGW* dialog) {
+  veil_state().veiled = true;
+  return choose_all_pages(dialog);
+}
+
 TEST_F(Printing, TheEditorFontReplacedDuringTheDialogDoesNotChangeThePrint) {
   std::optional<LayoutSeen> seen[2];
   for (bool replace : {false, true}) {
@@ -441,6 +448,15 @@ TEST_F(Printing, TheEditorFontReplacedDuringTheDialogDoesNotChangeThePrint) {
   EXPECT_EQ(seen[0]->face, L"Liberation Mono");
   EXPECT_EQ(seen[1]->face, seen[0]->face) << "printed in the font the command was given";
   EXPECT_EQ(seen[1]->height, seen[0]->height);
+}
+
+TEST_F(Printing, ADialogAnsweredAfterTheTextGotCoveredPrintsNothing) {
+  MetafilePrinter printer;
+  print_document(owner_, "covered.txt", false, "private text", font_.get(), 0, 0,
+                 {.choose = choose_after_the_cover, .metrics = a4_at_96, .target = &printer});
+  veil_state().veiled = false;
+  EXPECT_TRUE(printer.documents.empty());
+  EXPECT_TRUE(printer.pages.empty());
 }
 
 }  // namespace
