@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Makes the README's pictures in docs/screenshots/ with scripts/screenshot.sh:
 # the program with a few lines of notes in the light and the dark theme and
-# veiled, and the About window and the licences viewer in both themes.
+# veiled, and in both themes the main menu, Privacy Settings, the About
+# window and the licences viewer.
 # Needs a built build/windows (nimbol.exe and drive.exe). Look at every
 # picture before keeping it.
 set -euo pipefail
@@ -25,6 +26,8 @@ shot light 800x500+20+20 "{\"theme\":\"light\",$window}"
 shot dark 800x500+20+20 "{\"theme\":\"dark\",$window}"
 shot veiled 800x500+20+20 "{\"theme\":\"light\",\"reveal\":\"Click\",$window}"
 for theme in light dark; do
+  shot "menu-hide-now-$theme" 800x500+20+20 "{\"theme\":\"$theme\",$window}" "key 121"
+  shot "settings-$theme" 380x528+0+0 "{\"theme\":\"$theme\",\"clipboard_clear_seconds\":30,$window}" "command 128"
   shot "about-$theme" 504x628+0+0 "{\"theme\":\"$theme\",$window}" "command 160"
   shot "licenses-$theme" 640x628+0+0 "{\"theme\":\"$theme\",$window}" "command 160;click NimbolAboutWnd 100"
 done
