@@ -98,7 +98,7 @@ RestorePlan plan_restore(std::optional<Index> index, std::vector<StoredTabFile> 
       bool fresh_id = !named.insert(entry.id).second;
       if (!fresh_id) {
         if (auto file = file_of.find(entry.id); file != file_of.end()) {
-          if (!entry.dirty) {
+          if (!entry.dirty && !file->second->written_since_index) {
             // A clean tab has no stored text; one left on disk is older
             // than the tab (its file, or the nothing it was emptied to).
             if (file->second->plain) {

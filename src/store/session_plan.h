@@ -31,6 +31,9 @@ std::optional<std::uint64_t> tab_file_id(std::string_view name);
 struct StoredTabFile {
   std::string name;
   std::optional<SecureBuffer> plain;
+  // Last written no earlier than the index: it holds what was typed after
+  // the index was written, and a kill came before the next one.
+  bool written_since_index = false;
 };
 
 enum class RestoreSource : std::uint8_t {
@@ -75,9 +78,10 @@ std::uint64_t first_free_id(const std::set<std::uint64_t>& taken);
 // The plan for an index (none when it was missing or unreadable) and the
 // files of the tabs folder. A file that cannot be read is never handed to a
 // tab: a tab whose file that is gets a fresh id, so that nothing the tab
-// writes or deletes later can touch the file, which stays as it is. Only a
-// modified entry takes its text from a file; the file of a clean one is
-// stale.
+// writes or deletes later can touch the file, which stays as it is. A
+// modified entry takes its text from its file; a clean one only from a file
+// written since the index (typing after a save or an emptying, then a kill
+// before the next index), and otherwise the file is stale.
 RestorePlan plan_restore(std::optional<Index> index, std::vector<StoredTabFile> files);
 
 // The active tab once the plan is carried out; `kept[i]` says whether

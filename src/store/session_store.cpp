@@ -50,6 +50,13 @@ std::string tab_file_path(const std::string& dir, std::string_view name) {
 }
 std::string index_path(const std::string& dir) { return dir + "\\" + std::string(index_file); }
 
+// When a file was last written, in the file system's 100 ns units.
+std::optional<ULONGLONG> last_written(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExW(to_wide(path).c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+  return ULARGE_INTEGER{{data.ftLastWriteTime.dwLowDateTime, data.ftLastWriteTime.dwHighDateTime}}.QuadPart;
+}
+
 std::span<const std::uint8_t> bytes_of(std::string_view text) {
   return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
 }
@@ -339,6 +346,7 @@ std::optional<RestorePlan> read_stored_session() {
   if (!access) return std::nullopt;
 
   std::optional<Index> index = read_index(*access);
+  const std::optional<ULONGLONG> index_written = last_written(index_path(access->dir));
   std::vector<StoredTabFile> files;
   Listing listing = list_tab_files(access->dir);
   // Left over from a run that ended in the middle of a write; they hold only
@@ -346,7 +354,12 @@ std::optional<RestorePlan> read_stored_session() {
   for (const std::string& name : listing.interrupted) delete_file_if_present(tab_file_path(access->dir, name));
   for (std::string& name : listing.names) {
     StoredTabFile file{std::move(name), std::nullopt};
-    if (auto bytes = read_stored_file(tab_file_path(access->dir, file.name), StoredFile::Tab)) {
+    const std::string path = tab_file_path(access->dir, file.name);
+    // Equal times count as later: a tie may be two stores within one tick of
+    // the clock, and restoring an old text beats losing a new one.
+    const std::optional<ULONGLONG> written = last_written(path);
+    file.written_since_index = index_written && written && *written >= *index_written;
+    if (auto bytes = read_stored_file(path, StoredFile::Tab)) {
       if (auto plain = unprotect_data(*bytes, access->key)) {
         file.plain = std::move(*plain);
         // Left under the system's protection by a run that could not

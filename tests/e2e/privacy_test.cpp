@@ -348,6 +348,9 @@ TEST(PrivacySettings, SaveWritesTheEightValuesAfterTheRevealKeyIsChecked) {
 TEST(PrivacySettings, SwitchingHidingOffWhileCoveredShowsTheText) {
   App app;
   app.type(L"x");
+  // Typed keys wait behind a posted command: the "x" must be in the editor
+  // before a window opens that would take it instead.
+  ASSERT_TRUE(eventually([&] { return app.editor_text(app.active_editor()) == L"x"; }));
   const Window settings = open_settings(app);
   ASSERT_TRUE(settings);
   OtherProgram other;
@@ -364,6 +367,9 @@ TEST(PrivacySettings, SwitchingHidingOffWhileCoveredShowsTheText) {
 TEST(PrivacySettings, WhileTheReLockAppliesAWeakerSaveAsksForThePasswordFirst) {
   App app({.config = R"({"password_relock": true, "relock_minutes": 0})"});
   app.type(L"x");
+  // Typed keys wait behind a posted command: the "x" must be in the editor
+  // before a window opens that would take it instead.
+  ASSERT_TRUE(eventually([&] { return app.editor_text(app.active_editor()) == L"x"; }));
   set_password(app, L"pw");
   const Window settings = open_settings(app);
   ASSERT_TRUE(settings);

@@ -135,16 +135,23 @@ TEST(RestorePlan, TheStoredTextOfATabTheIndexCallsCleanIsStale) {
   saved.dirty = false;
   Entry unreadable_clean = entry(5);
   unreadable_clean.dirty = false;
-  Index index{.active = 0, .tabs = {emptied, saved, unreadable_clean, entry(6)}};
+  // Emptied or saved, then typed into and stored again, and killed before
+  // the next index: the file is newer than the index that calls it clean.
+  Entry typed_again = entry(8);
+  typed_again.dirty = false;
+  StoredTabFile typed_since = readable("8.dat", "typed after the index");
+  typed_since.written_since_index = true;
+  Index index{.active = 0, .tabs = {emptied, saved, unreadable_clean, entry(6), typed_again}};
   const RestorePlan plan =
       plan_restore(index, files(readable("3.dat", "deleted by the user"), readable("4.dat", "before the save"),
-                                unreadable("5.dat"), readable("6.dat", "modified")));
+                                unreadable("5.dat"), readable("6.dat", "modified"), std::move(typed_since)));
   EXPECT_EQ(summary(plan), (std::vector<Planned>{
                                {3, 3, RestoreSource::Empty, ""},
                                {4, 4, RestoreSource::LoadPath, ""},
                                // Unreadable: left alone, under a fresh id, as for a modified tab.
-                               {7, 5, RestoreSource::Empty, ""},
+                               {9, 5, RestoreSource::Empty, ""},
                                {6, 6, RestoreSource::StoredText, "modified"},
+                               {8, 8, RestoreSource::StoredText, "typed after the index"},
                            }));
   EXPECT_EQ(plan.stale_files, (std::vector<std::string>{"3.dat", "4.dat"}));
 }
