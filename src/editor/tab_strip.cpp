@@ -234,20 +234,18 @@ void on_mouse_leave(HWND window) {
   if (state_of(window)->mouse.leave()) repaint(window);
 }
 
-void on_left_down(HWND window, int x, int y) {
-  const StripHit hit = strip_hit_test(current_layout(window, tab_count()), x, y);
-  switch (hit.part) {
+// What a click on a part does, from the mouse or from a screen reader.
+void act_on(HWND window, StripPart part, std::size_t index) {
+  switch (part) {
     case StripPart::Menu:
       show_main_menu();
       refresh_hover(window);
       break;
     case StripPart::Tab:
-      activate_tab(hit.index);
-      SetCapture(window);
-      if (StripState* state = state_of(window)) state->mouse.press(hit.index, x);
+      activate_tab(index);
       break;
     case StripPart::Close:
-      close_tab(hit.index);
+      close_tab(index);
       refresh_hover(window);
       break;
     case StripPart::Plus:
@@ -255,6 +253,16 @@ void on_left_down(HWND window, int x, int y) {
       break;
     case StripPart::None:
       break;
+  }
+}
+
+void on_left_down(HWND window, int x, int y) {
+  const StripHit hit = strip_hit_test(current_layout(window, tab_count()), x, y);
+  act_on(window, hit.part, hit.index);
+  // A pressed tab may be dragged to another place.
+  if (hit.part == StripPart::Tab) {
+    SetCapture(window);
+    if (StripState* state = state_of(window)) state->mouse.press(hit.index, x);
   }
 }
 
@@ -325,23 +333,7 @@ void on_reader_act(HWND window, StripPart part, std::size_t index) {
   if (veiled()) return;
   const bool tab_part = part == StripPart::Tab || part == StripPart::Close;
   if (tab_part && index >= tab_count()) return;
-  switch (part) {
-    case StripPart::Menu:
-      show_main_menu();
-      break;
-    case StripPart::Tab:
-      activate_tab(index);
-      break;
-    case StripPart::Close:
-      close_tab(index);
-      refresh_hover(window);
-      break;
-    case StripPart::Plus:
-      post_command(window, CMD_NEW_TAB);
-      break;
-    case StripPart::None:
-      break;
-  }
+  act_on(window, part, index);
 }
 
 }  // namespace
